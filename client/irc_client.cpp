@@ -1,0 +1,52 @@
+#include "client/irc_client.h"
+
+#include <string.h>
+
+CIrcClient::CIrcClient(HWND hDialog)
+{
+    // Every field without an initial value starts zeroed: buffers empty,
+    // handles null, the CTCP PING send times unset.
+    memset(static_cast<void*>(this), 0, sizeof *this);
+
+    m_hImageList = ImageList_LoadImageA(NULL, "IRCSkin/MESSAGE.BMP", 16, 1, CLR_DEFAULT,
+                                        IMAGE_BITMAP, LR_LOADFROMFILE);
+    m_showTabsPending = 0;
+    m_nickEditLocked = 1;
+    m_socket = 0;
+    m_lineLen = 0;
+    m_hDialog = hDialog;
+    m_port = 6667;
+    m_connected = 0;
+    m_ownLinePending = 0;
+    m_nickPrefix = ' ';
+    m_tabs = new TabEntry[kMaxTabs];
+    m_tabCount = 0;
+    m_tabHighWater = 0;
+    m_soundOn = 1;
+    m_controlsShown = 0;
+    m_hFont = CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          FF_SWISS | DEFAULT_PITCH, "Courier");
+}
+
+CIrcClient::~CIrcClient()
+{
+    if (m_hBitmap)
+        DeleteObject(m_hBitmap);
+    if (m_hImageList)
+        ImageList_Remove(m_hImageList, -1);
+    if (m_tabCount != 0)
+        ResetToLogin();
+    DeleteObject(m_hFont);
+    delete[] m_tabs;
+}
+
+bool CIrcClient::IsOwnSocket(SOCKET socket) const
+{
+    return socket == m_socket;
+}
+
+HWND CIrcClient::GetControl(int id) const
+{
+    return GetDlgItem(m_hDialog, id);
+}

@@ -1,0 +1,130 @@
+// The whole state of one chat window, and every chat operation on it.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <stdint.h>
+
+struct ParsedLine;
+
+// Posted by Windows Sockets to the chat dialog: wParam is the socket itself,
+// the low word of lParam the event, the high word its error code.
+enum { WM_SOCKET_EVENT = 7576 };
+
+enum { kMaxTabs = 100, kPingSlots = 512 };
+
+#pragma pack(push, 1)
+
+struct TabEntry {
+    char szName[1024];
+    HWND hPage;
+    BYTE bRead;
+
+    TabEntry() : szName(), hPage(NULL), bRead(0) {}
+};
+
+// One flat record of fixed buffers, NUL-terminated and filled with explicit
+// limits; the field order and widths are part of the module's layout.
+class CIrcClient {
+public:
+    explicit CIrcClient(HWND hDialog);
+    ~CIrcClient();
+
+    CIrcClient(const CIrcClient&) = delete;
+    CIrcClient& operator=(const CIrcClient&) = delete;
+
+    bool IsOwnSocket(SOCKET socket) const;
+    HWND GetControl(int id) const;
+
+    // Server connection.
+    bool Connect(unsigned short port);
+    void SelectSocketEvents();
+    INT_PTR OnSocketEvent(HWND dialog, WPARAM wParam, LPARAM lParam);
+    void OnSocketRead();
+    void OnSocketConnect(int error);
+    void OnSocketClose();
+    int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void FillServerList();
+
+    // Registration and outgoing commands.
+    void SendRegister(const char* password, const char* email);
+    void SendIdentify(const char* password);
+    void SendJoin(const char* channel);
+
+    // Incoming lines.
+    void ProcessLine();
+    int SplitTokens(const char* line, char* const tokens[], int maxTokens, char* rest);
+
+    // Conversation tabs.
+    HWND FindTab(const char* name) const;
+    void OpenTab(const char* name);
+    void HideAllPages();
+    void ResetTabs(bool all);
+
+    // Output.
+    void PrintLine(HWND output, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+    // Layout and user list.
+    void ResetToLogin();
+    void ClearUserList();
+
+    HFONT m_hFont;
+    int64_t m_pingTimes[kPingSlots];
+    SOCKET m_socket;
+    uint16_t m_port;
+    int32_t m_lineLen;
+    BYTE m_showTabsPending;
+    BYTE m_soundOn;
+    BYTE m_controlsShown;
+    char m_szServerHost[1024];
+    char m_ioBuf[2048];
+    char m_sendBuf[2048];
+    char m_szServer[1024];
+    char m_szUserName[1024];
+    char m_szRealName[1024];
+    char m_szAltNick[1024];
+    char m_szInput[8192];
+    char m_szChannel[1027];
+    HWND m_hDialog;
+    HWND m_hTabCtrl;
+    HWND m_hHostWnd;
+    HIMAGELIST m_hImageList;
+    HBITMAP m_hBitmap;
+    int32_t m_loginState;
+    BYTE m_nickEditLocked;
+    BYTE m_connected;
+    BYTE m_ownLinePending;
+    TabEntry* m_tabs;
+    HINSTANCE m_hInstance;
+    char m_nickPrefix;
+    char m_szNick[1027];
+    int32_t m_tabCount;
+    int32_t m_tabHighWater;
+
+private:
+    static bool DispatchReceivedLine(void* client);
+    HWND ChooseOutputControl(const ParsedLine& line, HWND serverOutput);
+    void DispatchPrefixedLine(const ParsedLine& line, HWND output);
+    void HandleServerLine(const ParsedLine& line, HWND output);
+    void EndConnection();
+
+    // Handlers of prefixed lines, one family per file under protocol/.
+    void OnJoin(const ParsedLine& line, HWND output);
+    void OnKick(const ParsedLine& line, HWND output);
+    void OnMode(const ParsedLine& line, HWND output);
+    void OnNick(const ParsedLine& line, HWND output);
+    void OnPart(const ParsedLine& line, HWND output);
+    void OnQuit(const ParsedLine& line, HWND output);
+    void OnTopic(const ParsedLine& line, HWND output);
+    void OnPrivmsg(const ParsedLine& line, HWND output);
+    void OnNotice(const ParsedLine& line, HWND output);
+    void OnNumericReply(int numeric, const ParsedLine& line, HWND output);
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(TabEntry) == 1029, "TabEntry layout");
+static_assert(sizeof(CIrcClient) == 23619, "CIrcClient layout");

@@ -1,0 +1,46 @@
+# The module itself: a 32-bit Windows DLL, cross-built, tested under Wine.
+
+add_compile_options(-Wall -Wextra)
+# Sources are UTF-8; every text the user sees is Windows-1251 in the binary.
+add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP1251)
+add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 _WIN32_IE=0x0501)
+
+set(WINE_RUN "${PROJECT_SOURCE_DIR}/tools/wine-run.sh" --prefix "${CMAKE_BINARY_DIR}/wineprefix")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
+
+# Everything but the DLL entry point, so that the tests can link the very
+# same code; the resources go with it (dialogs and menus load from the
+# module that holds them).
+add_library(talvo_objects OBJECT
+    ${TALVO_CORE_SOURCES}
+    client/irc_client.cpp
+    client/layout.cpp
+    client/tabs.cpp
+    client/user_list.cpp
+    net/commands.cpp
+    net/connection.cpp
+    net/registration.cpp
+    net/send_line.cpp
+    net/server_list.cpp
+    net/socket_events.cpp
+    output/print_line.cpp
+    protocol/membership.cpp
+    protocol/messages.cpp
+    protocol/numerics.cpp
+    protocol/process_line.cpp
+    protocol/server_lines.cpp
+    resources/talvo.rc
+)
+target_include_directories(talvo_objects PUBLIC ${PROJECT_SOURCE_DIR})
+
+set(TALVO_SYSTEM_LIBS ws2_32 comctl32 gdi32 user32 winmm kernel32)
+
+add_library(TalvoIrc SHARED module/dll_main.cpp $<TARGET_OBJECTS:talvo_objects>)
+target_include_directories(TalvoIrc PRIVATE ${PROJECT_SOURCE_DIR})
+set_target_properties(TalvoIrc PROPERTIES PREFIX "" OUTPUT_NAME TalvoIrc)
+# libgcc, libstdc++ and winpthread go inside: the DLL imports system DLLs only.
+target_link_options(TalvoIrc PRIVATE -static -static-libgcc -static-libstdc++
+                    -Wl,--enable-stdcall-fixup)
+target_link_libraries(TalvoIrc PRIVATE ${TALVO_SYSTEM_LIBS})
+
+add_subdirectory(tests/wine)

@@ -1,0 +1,101 @@
+// Opening the server connection, receiving from it, and its close.
+#include "client/irc_client.h"
+
+#include "client/control_ids.h"
+#include "net/line_assembler.h"
+#include "output/colours.h"
+
+#include <string.h>
+
+bool CIrcClient::Connect(unsigned short port)
+{
+    HWND serverOutput = FindTab(m_szServer);
+
+    // A connection left open by "Выйти" (its close not yet seen) ends here,
+    // so that neither its socket nor its socket library reference leaks.
+    if (m_socket != 0)
+        EndConnection();
+
+    WSADATA wsaData;
+    const bool started = WSAStartup(MAKEWORD(2, 2), &wsaData) == 0;
+    if (!started)
+        SendMessageA(serverOutput, EM_REPLACESEL, 0, (LPARAM)"Ошибка инициализации сокета.");
+
+    memcpy(m_szServerHost, m_szServer, sizeof m_szServerHost);
+
+    sockaddr_in address;
+    memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = inet_addr(m_szServerHost);
+
+    PrintLine(serverOutput, "\r\n%s*** Соединяюсь с %s...", COLOUR_CONNECTION, m_szServerHost);
+
+    if (address.sin_addr.s_addr == INADDR_NONE) {
+        hostent* host = gethostbyname(m_szServerHost);
+        if (!host || host->h_length != 4 || !host->h_addr_list[0]) {
+            PrintLine(serverOutput, "\r\n%s*** Невозможно получить ответ от IRC сервера.",
+                      COLOUR_CONNECTION);
+            if (started)
+                WSACleanup();
+            return false;
+        }
+        memcpy(&address.sin_addr, host->h_addr_list[0], 4);
+    }
+
+    m_socket = socket(AF_INET, SOCK_STREAM, 0);
+    if (m_socket == INVALID_SOCKET) {
+        PrintLine(serverOutput, "\r\n%s*** Ошибка сокета.", COLOUR_CONNECTION);
+        m_socket = 0;
+        if (started)
+            WSACleanup();
+        return false;
+    }
+
+    SelectSocketEvents();
+    connect(m_socket, (const sockaddr*)&address, sizeof address);
+    return true;
+}
+
+void CIrcClient::OnSocketRead()
+{
+    if (!m_connected)
+        return;
+
+    char chunk[1024];
+    const int received = recv(m_socket, chunk, sizeof chunk, 0);
+    m_lineLen = AppendReceivedBytes(m_ioBuf, sizeof m_ioBuf, m_lineLen, chunk, received,
+                                    &CIrcClient::DispatchReceivedLine, this);
+}
+
+bool CIrcClient::DispatchReceivedLine(void* client)
+{
+    CIrcClient* self = static_cast<CIrcClient*>(client);
+    self->ProcessLine();
+    // A handler that ended the connection leaves the rest of the chunk unread.
+    return self->m_connected != 0;
+}
+
+// Releases the socket and the socket library reference taken by Connect.
+void CIrcClient::EndConnection()
+{
+    if (m_socket != 0) {
+        closesocket(m_socket);
+        WSACleanup();
+    }
+    memset(m_ioBuf, 0, sizeof m_ioBuf);
+    m_lineLen = 0;
+    m_socket = 0;
+    m_connected = 0;
+}
+
+void CIrcClient::OnSocketClose()
+{
+    EndConnection();
+    if (m_tabCount > 0)
+        ResetTabs(false);
+    m_loginState = 0;
+    ResetToLogin();
+    ClearUserList();
+    SetWindowTextA(GetControl(IDC_INPUT), "");
+}

@@ -1,0 +1,100 @@
+#include "support/test_window.h"
+
+#include "client/control_ids.h"
+#include "protocol/tokens.h"
+#include "support/irc_peer.h"
+#include "support/message_pump.h"
+
+#include <richedit.h>
+
+namespace {
+
+void LoadControlLibraries()
+{
+    static bool loaded = false;
+    if (loaded)
+        return;
+    INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_TAB_CLASSES };
+    InitCommonControlsEx(&controls);
+    LoadLibraryA("riched20.dll");
+    loaded = true;
+}
+
+} // namespace
+
+TestChatWindow::TestChatWindow()
+    : m_client(new CIrcClient(NULL))
+{
+    LoadControlLibraries();
+    // The chat dialog is a child window: a host window holds it, as in a host.
+    m_hHostWnd = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 0, 0, 800, 600, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    m_hDialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_CHAT), m_hHostWnd,
+                                   &TestChatWindow::DialogProc, (LPARAM)this);
+    m_client->m_hHostWnd = m_hHostWnd;
+    m_client->m_hDialog = m_hDialog;
+    m_client->m_hInstance = GetModuleHandleA(NULL);
+    m_client->m_hTabCtrl = GetDlgItem(m_hDialog, IDC_TABS);
+    ShowWindow(m_hDialog, SW_SHOW);
+}
+
+TestChatWindow::~TestChatWindow()
+{
+    m_client.reset();
+    DestroyWindow(m_hDialog);
+    DestroyWindow(m_hHostWnd);
+    PumpPending();
+}
+
+INT_PTR CALLBACK TestChatWindow::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        return TRUE;
+    }
+    TestChatWindow* window = (TestChatWindow*)GetWindowLongPtrA(dialog, DWLP_USER);
+    if (message == WM_SOCKET_EVENT && window && window->m_client)
+        return window->m_client->OnSocketEvent(dialog, wParam, lParam);
+    return FALSE;
+}
+
+bool TestChatWindow::ConnectTo(IrcPeer& peer, const char* nick)
+{
+    CIrcClient& client = *m_client;
+    CopyText(client.m_szServer, sizeof client.m_szServer, "127.0.0.1");
+    CopyText(client.m_szNick, sizeof client.m_szNick, nick);
+    CopyText(client.m_szUserName, sizeof client.m_szUserName, "username");
+    CopyText(client.m_szRealName, sizeof client.m_szRealName, "description");
+    client.OpenTab(client.m_szServer);
+    if (!client.Connect(peer.Port()))
+        return false;
+
+    client.m_connected = 1;
+    client.m_loginState = 2;
+    // Registration goes out on FD_CONNECT and ends with the channel join.
+    return PumpUntil([&] {
+        return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n") != std::string::npos;
+    });
+}
+
+std::string TestChatWindow::OutputText(const char* tabName) const
+{
+    HWND output = m_client->FindTab(tabName);
+    if (!output)
+        return "";
+    const int length = GetWindowTextLengthA(output);
+    std::string text(length + 1, '\0');
+    GetWindowTextA(output, &text[0], length + 1);
+    text.resize(strlen(text.c_str()));
+    std::string lines;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            lines += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            lines += text[i];
+        }
+    }
+    return lines;
+}

@@ -1,0 +1,34 @@
+// The chat dialog with its client record, as the tests drive it: the
+// dialog's socket events reach the client as they do in the module.
+#pragma once
+
+#include "client/irc_client.h"
+
+#include <memory>
+#include <string>
+
+class IrcPeer;
+
+class TestChatWindow {
+public:
+    TestChatWindow();
+    ~TestChatWindow();
+
+    CIrcClient& Client() { return *m_client; }
+    HWND Dialog() const { return m_hDialog; }
+
+    // Opens the server tab and connects to the peer on loopback, as the
+    // login panel does; returns once FD_CONNECT was handled and the peer
+    // holds the connection.
+    bool ConnectTo(IrcPeer& peer, const char* nick = "tester");
+
+    // Text of a tab's output control, line breaks as '\n'; "" when no tab.
+    std::string OutputText(const char* tabName) const;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::unique_ptr<CIrcClient> m_client;
+    HWND m_hHostWnd = NULL;
+    HWND m_hDialog = NULL;
+};

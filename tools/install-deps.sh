@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, on Debian 12 as root, what building and testing the module needs:
+# the MinGW-w64 cross toolchain, 32-bit Wine with an X server to run under,
+# CMake and GoogleTest's sources, and clang with its sanitizer and fuzzer
+# runtimes for the native build. Does nothing when all is there.
+set -euo pipefail
+
+packages=(
+    cmake make g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
+    wine wine32:i386 xvfb xauth
+    googletest clang libclang-rt-14-dev
+    util-linux procps
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: run as root to install the packages above" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+dpkg --add-architecture i386
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine, the way the module's users run it:
+# a private prefix in the build tree, the Russian ANSI code page (1251) and an
+# X display (Wine cannot create windows without one).
+#
+#   wine-run.sh --prefix DIR PROGRAM [ARGS...]
+#
+# CTest starts several of these at once, so creating the prefix and starting
+# Xvfb are serialised with a lock.
+set -euo pipefail
+source "$(dirname "$0")/xvfb.sh"
+
+if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
+    echo "usage: $0 --prefix DIR PROGRAM [ARGS...]" >&2
+    exit 2
+fi
+prefix=$2
+shift 2
+
+export WINEPREFIX=$prefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export LC_ALL=ru_RU.UTF-8
+# No Mono or Gecko installer dialogs in a fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+lock="$prefix.lock"
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$lock"
+flock 9
+
+if [ -z "${DISPLAY:-}" ]; then
+    # One Xvfb per prefix, kept for later runs; its display number is stored
+    # beside the prefix.
+    xfile="$prefix.display"
+    display=""
+    if [ -f "$xfile" ]; then
+        read -r display xpid < "$xfile" || true
+        if ! kill -0 "${xpid:-0}" 2>/dev/null; then display=""; fi
+    fi
+    if [ -z "$display" ]; then
+        start_xvfb
+        display=$DISPLAY xpid=$XVFB_PID
+        echo "$display $xpid" > "$xfile"
+    fi
+    export DISPLAY=$display
+fi
+
+if [ ! -f "$prefix/system.reg" ]; then
+    wineboot --init >/dev/null 2>&1 9>&- || true
+    wineserver -w 9>&-
+fi
+flock -u 9
+exec 9>&-
+
+exec wine "$@"
