@@ -1,0 +1,9 @@
+// The sound played when the user is addressed.
+#pragma once
+
+// Starts "IRCSkin/Message.wav" asynchronously.
+void PlayMessageSound();
+
+// How many times the sound was asked for since the module was loaded; lets a
+// test see the request without hearing it.
+int MessageSoundRequests();
