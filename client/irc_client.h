@@ -59,10 +59,25 @@ public:
     int SplitTokens(const char* line, char* const tokens[], int maxTokens, char* rest);
 
     // Conversation tabs.
+    void InitTabControl();
     HWND FindTab(const char* name) const;
     void OpenTab(const char* name);
     void HideAllPages();
+    void OnTabSelChange();
+    void CloseCurrentTab();
+    void CloseAllPrivateTabs();
     void ResetTabs(bool all);
+    bool IsPrivateTabSelected() const;
+    const char* GetCurrentTabName() const;
+    HWND GetCurrentPage() const;
+    void MarkTabActivity(HWND output);
+    void SetTabMark(int index);
+    void ClearTabMark(int index);
+    void OnUserListSelChange();
+    void OnUserListDblClk();
+    bool IsUserSelected() const;
+    bool GetSelectedUser(char* user, size_t size) const;
+    bool NeedsPrivateTab() const;
 
     // Output.
     void PrintLine(HWND output, const char* format, ...) __attribute__((format(printf, 3, 4)));

@@ -5,17 +5,102 @@
 #include "client/control_ids.h"
 #include "protocol/tokens.h"
 
+#include <stdio.h>
 #include <string.h>
+
+namespace {
+
+enum { kEntrySize = 1024 };
+
+bool IsNickPrefix(char c)
+{
+    return c == '+' || c == '@';
+}
+
+// An entry that does not fit the buffer reads as unavailable rather than
+// being written past its end.
+bool ReadListEntry(HWND list, int index, char (&text)[kEntrySize])
+{
+    text[0] = '\0';
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR || length >= kEntrySize)
+        return false;
+    return SendMessageA(list, LB_GETTEXT, index, (LPARAM)text) != LB_ERR;
+}
+
+bool IsInUserList(HWND list, const char* nick)
+{
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    char entry[kEntrySize];
+    for (int i = 0; i < count; ++i) {
+        if (!ReadListEntry(list, i, entry))
+            continue;
+        const char* name = IsNickPrefix(entry[0]) ? entry + 1 : entry;
+        if (strcmp(name, nick) == 0)
+            return true;
+    }
+    return false;
+}
+
+int FindSlot(const CIrcClient& client, const char* name)
+{
+    for (int i = 0; i < client.m_tabCount; ++i) {
+        if (strcmp(client.m_tabs[i].szName, name) == 0)
+            return i;
+    }
+    return -1;
+}
+
+// The tab control answers -1 with no items; anything outside the open slots
+// is treated the same so that no slot beyond the table is ever read.
+int SelectedSlot(const CIrcClient& client)
+{
+    const int index = (int)SendMessageA(client.m_hTabCtrl, TCM_GETCURSEL, 0, 0);
+    return index >= 0 && index < client.m_tabCount ? index : -1;
+}
+
+void SetTabImage(const CIrcClient& client, int index, int image)
+{
+    TCITEMA item;
+    memset(&item, 0, sizeof item);
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = client.m_tabs[index].szName;
+    item.iImage = image;
+    SendMessageA(client.m_hTabCtrl, TCM_SETITEMA, index, (LPARAM)&item);
+}
+
+// After a close the channel tab is selected, whichever tab was closed.
+void SelectChannelTab(CIrcClient& client)
+{
+    client.HideAllPages();
+    SendMessageA(client.m_hTabCtrl, TCM_SETCURSEL, 1, 0);
+    ShowWindow(client.m_tabs[1].hPage, SW_SHOW);
+    InvalidateRect(client.m_hDialog, NULL, TRUE);
+    EnableWindow(client.GetControl(IDC_INPUT), TRUE);
+    if (client.m_tabs[1].bRead == 0) {
+        client.ClearTabMark(1);
+        client.m_tabs[1].bRead = 1;
+    }
+}
+
+} // namespace
+
+void CIrcClient::InitTabControl()
+{
+    m_hTabCtrl = GetControl(IDC_TABS);
+    // No field keeps the font: it serves the tab control for the window's life.
+    const HFONT font = CreateFontA(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   FIXED_PITCH | FF_MODERN, "Tahoma");
+    SendMessageA(m_hTabCtrl, WM_SETFONT, (WPARAM)font, TRUE);
+}
 
 HWND CIrcClient::FindTab(const char* name) const
 {
     if (!name || !name[0])
         return NULL;
-    for (int i = 0; i < m_tabCount; ++i) {
-        if (strcmp(m_tabs[i].szName, name) == 0)
-            return GetDlgItem(m_tabs[i].hPage, IDC_OUTPUT);
-    }
-    return NULL;
+    const int index = FindSlot(*this, name);
+    return index < 0 ? NULL : GetDlgItem(m_tabs[index].hPage, IDC_OUTPUT);
 }
 
 void CIrcClient::OpenTab(const char* name)
@@ -83,6 +168,63 @@ void CIrcClient::HideAllPages()
     }
 }
 
+void CIrcClient::OnTabSelChange()
+{
+    const int index = SelectedSlot(*this);
+    if (index < 0 || !m_tabs[index].hPage)
+        return;
+    TabEntry& slot = m_tabs[index];
+    ShowWindow(slot.hPage, SW_SHOW);
+
+    // A private talk can be written to only while its user is in the channel.
+    BOOL canWrite;
+    if (strcmp(slot.szName, m_szServer) == 0)
+        canWrite = FALSE;
+    else if (strcmp(slot.szName, m_szChannel) == 0)
+        canWrite = TRUE;
+    else
+        canWrite = IsInUserList(GetControl(IDC_USER_LIST), slot.szName);
+    EnableWindow(GetControl(IDC_INPUT), canWrite);
+
+    if (slot.bRead == 0) {
+        ClearTabMark(index);
+        slot.bRead = 1;
+    }
+}
+
+void CIrcClient::CloseCurrentTab()
+{
+    const int index = SelectedSlot(*this);
+    if (index < 0)
+        return;
+    SendMessageA(m_hTabCtrl, TCM_DELETEITEM, index, 0);
+    DestroyWindow(m_tabs[index].hPage);
+
+    for (int i = index; i + 1 < m_tabCount; ++i)
+        m_tabs[i] = m_tabs[i + 1];
+    m_tabs[m_tabCount - 1].hPage = NULL;
+    --m_tabCount;
+
+    SelectChannelTab(*this);
+}
+
+void CIrcClient::CloseAllPrivateTabs()
+{
+    for (int i = 0; i < m_tabCount; ++i) {
+        TabEntry& slot = m_tabs[i];
+        if (strcmp(slot.szName, m_szServer) == 0 || strcmp(slot.szName, m_szChannel) == 0)
+            continue;
+        if (slot.hPage) {
+            DestroyWindow(slot.hPage);
+            slot.hPage = NULL;
+        }
+        // The private items always follow the server and channel items.
+        SendMessageA(m_hTabCtrl, TCM_DELETEITEM, 2, 0);
+    }
+    m_tabCount = 2;
+    SelectChannelTab(*this);
+}
+
 void CIrcClient::ResetTabs(bool all)
 {
     if (all) {
@@ -110,4 +252,119 @@ void CIrcClient::ResetTabs(bool all)
     SendMessageA(m_hTabCtrl, TCM_SETCURSEL, 0, 0);
     ShowWindow(m_tabs[0].hPage, SW_SHOW);
     m_tabCount = 1;
+}
+
+bool CIrcClient::IsPrivateTabSelected() const
+{
+    const int index = SelectedSlot(*this);
+    if (index < 0)
+        return false;
+    const char* name = m_tabs[index].szName;
+    return strcmp(name, m_szServer) != 0 && strcmp(name, m_szChannel) != 0;
+}
+
+const char* CIrcClient::GetCurrentTabName() const
+{
+    const int index = SelectedSlot(*this);
+    return index < 0 ? "" : m_tabs[index].szName;
+}
+
+HWND CIrcClient::GetCurrentPage() const
+{
+    const int index = SelectedSlot(*this);
+    return index < 0 ? NULL : m_tabs[index].hPage;
+}
+
+void CIrcClient::MarkTabActivity(HWND output)
+{
+    // Text from an output control of no open tab counts against the server tab.
+    int index = 0;
+    for (int i = 0; i < m_tabCount; ++i) {
+        if (m_tabs[i].hPage && GetDlgItem(m_tabs[i].hPage, IDC_OUTPUT) == output) {
+            index = i;
+            break;
+        }
+    }
+    TabEntry& slot = m_tabs[index];
+    if (GetCurrentPage() == slot.hPage) {
+        slot.bRead = 1;
+        return;
+    }
+    if (slot.bRead != 0) {
+        SetTabMark(index);
+        slot.bRead = 0;
+    }
+}
+
+void CIrcClient::SetTabMark(int index)
+{
+    const LONG style = GetWindowLongA(m_hTabCtrl, GWL_STYLE);
+    SetWindowLongA(m_hTabCtrl, GWL_STYLE, style | TCS_FORCEICONLEFT);
+    SetTabImage(*this, index, 0);
+    SendMessageA(m_hTabCtrl, TCM_SETIMAGELIST, 0, (LPARAM)m_hImageList);
+}
+
+void CIrcClient::ClearTabMark(int index)
+{
+    SetTabImage(*this, index, -1);
+}
+
+void CIrcClient::OnUserListSelChange()
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    char entry[kEntrySize];
+    const int selected = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected < 0 || !ReadListEntry(list, selected, entry))
+        return;
+
+    HWND input = GetControl(IDC_INPUT);
+    char text[1024];
+    GetWindowTextA(input, text, sizeof text);
+
+    const char* nick = entry;
+    if (IsNickPrefix(*nick))
+        ++nick;
+    if (IsNickPrefix(*nick))
+        ++nick;
+    if (strstr(text, nick))
+        return;
+
+    char address[kEntrySize + 2];
+    snprintf(address, sizeof address, "%s: ", nick);
+    SendMessageA(input, EM_REPLACESEL, FALSE, (LPARAM)address);
+    SetFocus(input);
+}
+
+void CIrcClient::OnUserListDblClk()
+{
+    // The first click of the double click has put "nick: " there.
+    SetWindowTextA(GetControl(IDC_INPUT), "");
+    char user[kEntrySize];
+    if (IsUserSelected() && NeedsPrivateTab() && GetSelectedUser(user, sizeof user))
+        OpenTab(user);
+}
+
+bool CIrcClient::IsUserSelected() const
+{
+    return SendMessageA(GetControl(IDC_USER_LIST), LB_GETCURSEL, 0, 0) >= 0;
+}
+
+bool CIrcClient::GetSelectedUser(char* user, size_t size) const
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    char entry[kEntrySize];
+    const int selected = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected < 0 || !ReadListEntry(list, selected, entry))
+        return false;
+    CopyText(user, size, entry);
+    return true;
+}
+
+bool CIrcClient::NeedsPrivateTab() const
+{
+    char entry[kEntrySize];
+    if (!GetSelectedUser(entry, sizeof entry))
+        return false;
+    const int prefixLength = (strchr(entry, '+') ? 1 : 0) + (strchr(entry, '@') ? 1 : 0);
+    return FindSlot(*this, entry + prefixLength) < 0;
 }
