@@ -39,6 +39,10 @@ CIrcClient::~CIrcClient()
         ResetToLogin();
     DeleteObject(m_hFont);
     delete[] m_tabs;
+    // A window closed while connected releases its socket and its socket
+    // library reference; nobody would ever see that connection's close.
+    if (m_socket != 0)
+        EndConnection();
 }
 
 bool CIrcClient::IsOwnSocket(SOCKET socket) const

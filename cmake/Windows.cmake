@@ -23,6 +23,7 @@ add_library(talvo_objects OBJECT
     net/send_line.cpp
     net/server_list.cpp
     net/socket_events.cpp
+    output/message_sound.cpp
     output/print_line.cpp
     protocol/membership.cpp
     protocol/messages.cpp
@@ -44,3 +45,7 @@ target_link_options(TalvoIrc PRIVATE -static -static-libgcc -static-libstdc++
 target_link_libraries(TalvoIrc PRIVATE ${TALVO_SYSTEM_LIBS})
 
 add_subdirectory(tests/wine)
+
+add_executable(smoke_host host/smoke_host.cpp)
+target_link_libraries(smoke_host PRIVATE talvo_objects ${TALVO_SYSTEM_LIBS})
+target_link_options(smoke_host PRIVATE -static)

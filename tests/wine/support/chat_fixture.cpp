@@ -1,0 +1,29 @@
+#include "support/chat_fixture.h"
+
+void ConnectedChatTest::ServerSends(const std::string& bytes)
+{
+    peer.Send(bytes);
+    SOCKET socket = Client().m_socket;
+    PumpUntil([&] {
+        unsigned long waiting = 0;
+        return ioctlsocket(socket, FIONREAD, &waiting) != 0 || waiting == 0;
+    });
+    PumpPending();
+}
+
+std::string ConnectedChatTest::SentSince(size_t mark, size_t length)
+{
+    PumpUntil([&] { return peer.Received().size() >= mark + length; }, 2000);
+    return peer.Received().substr(mark);
+}
+
+int WinsockReferences()
+{
+    int count = 0;
+    while (WSACleanup() == 0)
+        ++count;
+    WSADATA data;
+    for (int i = 0; i < count; ++i)
+        WSAStartup(MAKEWORD(2, 2), &data);
+    return count;
+}
