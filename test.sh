@@ -22,5 +22,6 @@ trap 'WINEPREFIX="$root/build/win/wineprefix" wineserver -k 2>/dev/null || true;
 
 status=0
 (cd build/native && ctest --output-on-failure) || status=1
+grep -h '^Done [0-9]* runs' build/native/fuzz/*.log 2>/dev/null | sed 's/^/fuzzer: /' || true
 (cd build/win && ctest -j2 --output-on-failure) || status=1
 exit $status

@@ -65,7 +65,14 @@ int main(int argc, char** argv)
     RECT area;
     GetClientRect(host, &area);
     MoveWindow(dialog, 0, 0, area.right, area.bottom, TRUE);
-    MoveWindow(client.m_hTabCtrl, 6, 6, area.right - 12, area.bottom - 12, TRUE);
+    // The chat panel's controls instead of the login panel's.
+    for (int id : { IDC_NICK, IDC_PASSWORD, IDC_EMAIL, IDC_SERVER_LIST, IDC_PORT,
+                    IDC_LOGIN, IDC_LOGOUT, IDC_CHANGE_NICK })
+        ShowWindow(client.GetControl(id), SW_HIDE);
+    MoveWindow(client.m_hTabCtrl, 6, 6, area.right - 116, area.bottom - 110, TRUE);
+    MoveWindow(client.GetControl(IDC_USER_LIST), area.right - 109, 29, 105, area.bottom - 133, TRUE);
+    ShowWindow(client.m_hTabCtrl, SW_SHOW);
+    ShowWindow(client.GetControl(IDC_USER_LIST), SW_SHOW);
     ShowWindow(dialog, SW_SHOW);
     client.FillServerList();
 
