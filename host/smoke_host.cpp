@@ -8,6 +8,8 @@
 
 #include <stdlib.h>
 
+#include <initializer_list>
+
 namespace {
 
 CIrcClient* g_client;
