@@ -30,5 +30,5 @@ if [ "$seconds" -gt 0 ]; then
     (sleep $((seconds > 3 ? seconds - 2 : 1)); import -window root -display "$DISPLAY" "$rundir/screenshot.png" 2>/dev/null &&
         echo "screenshot: $rundir/screenshot.png") &
 fi
-tools/wine-run.sh --prefix "$root/build/win/wineprefix" build/win/smoke_host.exe \
+tools/wine-run.sh --prefix "$root/build/win/wineprefix" build/win/bin/smoke_host.exe \
     127.0.0.1 "$NGIRCD_PORT" demo "$seconds"

@@ -49,10 +49,28 @@ public:
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void FillServerList();
 
-    // Registration and outgoing commands.
+    // Registration and services login.
     void SendRegister(const char* password, const char* email);
     void SendIdentify(const char* password);
+
+    // Input line and outgoing commands.
+    void OnEnterInInputLine();
+    void TrimAndSend(const char* text);
+    void SendInputLine(const char* text);
     void SendJoin(const char* channel);
+    void SendNick(const char* nick);
+    void SendQuit(const char* reason);
+
+    // Login panel and nick change.
+    void OnLoginButton();
+    bool ConnectFromPanel();
+    bool ValidateLogin();
+    void OnLogoutButton();
+    void OnDialogClose();
+    void OnChangeNickButton();
+    void SetButtonImage(int id, const char* path);
+    void SetConnectedButtons();
+    void SetDisconnectedButtons();
 
     // Incoming lines.
     void ProcessLine();
@@ -82,8 +100,20 @@ public:
     // Output.
     void PrintLine(HWND output, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
-    // Layout and user list.
+    // Layout and skin.
+    void FitToWindow(HWND window);
+    void LayoutControls(int left, int top, int right, int bottom, int loginState);
+    void ApplyPanel(const RECT& dialogRect, int panel);
+    void ShowChatPanel();
+    void ShowLoginPanel();
+    void UpdateNickPanel();
     void ResetToLogin();
+    void ToggleSound();
+    void ToggleControls();
+    void PaintBackground();
+    void PaintLabels();
+
+    // Channel user list.
     void ClearUserList();
 
     HFONT m_hFont;

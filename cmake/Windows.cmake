@@ -5,6 +5,9 @@ add_compile_options(-Wall -Wextra)
 add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP1251)
 add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501 _WIN32_IE=0x0501)
 
+# Programs, tests and the DLL side by side, so that LoadLibrary finds the DLL.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 set(WINE_RUN "${PROJECT_SOURCE_DIR}/tools/wine-run.sh" --prefix "${CMAKE_BINARY_DIR}/wineprefix")
 set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 
@@ -15,6 +18,7 @@ add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
     client/irc_client.cpp
     client/layout.cpp
+    client/pending.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/commands.cpp
