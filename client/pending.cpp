@@ -19,15 +19,3 @@ void CIrcClient::OnChangeNickButton() {}
 void CIrcClient::SetButtonImage(int, const char*) {}
 void CIrcClient::SetConnectedButtons() {}
 void CIrcClient::SetDisconnectedButtons() {}
-
-// Layout and skin (client/layout.cpp, client/paint.cpp).
-void CIrcClient::FitToWindow(HWND) {}
-void CIrcClient::LayoutControls(int, int, int, int, int) {}
-void CIrcClient::ApplyPanel(const RECT&, int) {}
-void CIrcClient::ShowChatPanel() {}
-void CIrcClient::ShowLoginPanel() {}
-void CIrcClient::UpdateNickPanel() {}
-void CIrcClient::ToggleSound() {}
-void CIrcClient::ToggleControls() {}
-void CIrcClient::PaintBackground() {}
-void CIrcClient::PaintLabels() {}

@@ -18,6 +18,7 @@ add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
     client/irc_client.cpp
     client/layout.cpp
+    client/paint.cpp
     client/pending.cpp
     client/tabs.cpp
     client/user_list.cpp
