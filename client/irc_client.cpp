@@ -24,7 +24,9 @@ CIrcClient::CIrcClient(HWND hDialog)
     m_tabHighWater = 0;
     m_soundOn = 1;
     m_controlsShown = 0;
-    m_hFont = CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    // The painted labels are Windows-1251 text: an ANSI_CHARSET font would
+    // show them as Latin accented letters on Windows, so ask for Cyrillic.
+    m_hFont = CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           FF_SWISS | DEFAULT_PITCH, "Courier");
 }
