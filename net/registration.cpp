@@ -2,6 +2,7 @@
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
+#include "net/outgoing_text.h"
 #include "output/colours.h"
 
 void CIrcClient::OnSocketConnect(int error)
@@ -13,6 +14,8 @@ void CIrcClient::OnSocketConnect(int error)
         EnableWindow(GetControl(IDC_LOGOUT), FALSE);
         // The attempt is over: its socket and socket library reference go too.
         EndConnection();
+        // The login panel keeps the server tab in sight: it says why.
+        m_showTabsPending = 1;
         ResetToLogin();
         return;
     }
@@ -21,6 +24,8 @@ void CIrcClient::OnSocketConnect(int error)
     char email[1024] = "";
     GetWindowTextA(GetControl(IDC_PASSWORD), password, sizeof password);
     GetWindowTextA(GetControl(IDC_EMAIL), email, sizeof email);
+    CutAtLineBreak(password);
+    CutAtLineBreak(email);
 
     SendLine("USER %s # # :%s\r\nNICK %s\r\n", m_szUserName, m_szRealName, m_szNick);
     if (password[0] && email[0])

@@ -128,23 +128,6 @@ TEST_F(ConnectionTest, ServerCloseLeavesTheServerTabAndTheLoginPanel)
     EXPECT_EQ(1, WinsockReferences());
 }
 
-// A loopback port that nobody listens on.
-unsigned short UnusedPort()
-{
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, (sockaddr*)&address, sizeof address);
-    int length = sizeof address;
-    getsockname(probe, (sockaddr*)&address, &length);
-    closesocket(probe);
-    WSACleanup();
-    return ntohs(address.sin_port);
-}
-
 TEST(ConnectionAttempt, RefusedConnectionIsReportedAndReleased)
 {
     TestChatWindow window;

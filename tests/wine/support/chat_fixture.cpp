@@ -27,3 +27,19 @@ int WinsockReferences()
         WSAStartup(MAKEWORD(2, 2), &data);
     return count;
 }
+
+unsigned short UnusedPort()
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, (sockaddr*)&address, sizeof address);
+    int length = sizeof address;
+    getsockname(probe, (sockaddr*)&address, &length);
+    closesocket(probe);
+    WSACleanup();
+    return ntohs(address.sin_port);
+}

@@ -27,6 +27,9 @@ protected:
     TestChatWindow window;
 };
 
+// A loopback port that nobody listens on.
+unsigned short UnusedPort();
+
 // Socket library references held by this process (WSAStartup calls not yet
 // balanced by WSACleanup); counted without changing them.
 int WinsockReferences();

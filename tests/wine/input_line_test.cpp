@@ -1,0 +1,156 @@
+// The input line: what Enter sends to the selected conversation and the echo
+// the user sees in it.
+#include "client/control_ids.h"
+#include "output/colours.h"
+#include "support/chat_fixture.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kOwnLine[] = "0,0,252 bold";
+
+class InputLineTest : public ConnectedChatTest {
+protected:
+    void SetUp() override
+    {
+        ConnectedChatTest::SetUp();
+        Client().OpenTab("#marketbay");
+        mark = peer.Received().size();
+    }
+
+    HWND Input() const { return GetDlgItem(window.Dialog(), IDC_INPUT); }
+
+    // The user types and releases Enter; the dialog marks the echo as the
+    // user's own line first.
+    void Type(const std::string& text)
+    {
+        SetWindowTextA(Input(), text.c_str());
+        Client().m_ownLinePending = 1;
+        Client().OnEnterInInputLine();
+    }
+
+    std::string Sent(size_t length) { return SentSince(mark, length); }
+
+    // "r,g,b" and " bold" for the character at the start of `word` in the
+    // tab's output, or "no <word>".
+    std::string StyleOf(const char* tab, const char* word)
+    {
+        HWND output = Client().FindTab(tab);
+        FINDTEXTA find = { { 0, -1 }, word };
+        const LONG position = (LONG)SendMessageA(output, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find);
+        if (position < 0)
+            return std::string("no ") + word;
+        SendMessageA(output, EM_SETSEL, position, position + 1);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        char style[32];
+        snprintf(style, sizeof style, "%d,%d,%d%s", GetRValue(format.crTextColor), GetGValue(format.crTextColor),
+                 GetBValue(format.crTextColor), format.dwEffects & CFE_BOLD ? " bold" : "");
+        return style;
+    }
+
+    size_t mark = 0;
+};
+
+TEST_F(InputLineTest, LeadingBlanksGoTrailingStayAndTheEchoIsOwnColour)
+{
+    Type(" \t hello\tthere \t");
+    EXPECT_EQ("PRIVMSG #marketbay :hello\tthere \t\r\n", Sent(36));
+    EXPECT_EQ(0, GetWindowTextLengthA(Input()));
+    EXPECT_EQ("\n<tester> hello\tthere \t", window.OutputText("#marketbay"));
+    EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "<tester>"));
+    EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "there"));
+}
+
+TEST_F(InputLineTest, BlanksOnlySendNothingAndMarkNoLaterLine)
+{
+    Type(" \t  ");
+    EXPECT_EQ(0, GetWindowTextLengthA(Input()));
+    EXPECT_EQ(0, Client().m_ownLinePending);
+    Client().PrintLine(Client().FindTab("#marketbay"), "\r\n%s<%s> %s", COLOUR_CHAT, "alice", "later");
+    EXPECT_NE(kOwnLine, StyleOf("#marketbay", "later"));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ("", peer.Received().substr(mark));
+}
+
+TEST_F(InputLineTest, SlashTextIsPlainMessage)
+{
+    Type("/quit now");
+    EXPECT_EQ("PRIVMSG #marketbay :/quit now\r\n", Sent(31));
+}
+
+TEST_F(InputLineTest, ServerTabAddressesTheServer)
+{
+    TabCtrl_SetCurSel(Client().m_hTabCtrl, 0);
+    Type("hello server");
+    EXPECT_EQ("PRIVMSG 127.0.0.1 :hello server\r\n", Sent(33));
+    const std::string output = window.OutputText("127.0.0.1");
+    EXPECT_EQ("\n<tester> hello server", output.substr(output.rfind('\n')));
+    EXPECT_EQ(kOwnLine, StyleOf("127.0.0.1", "<tester>"));
+}
+
+TEST_F(InputLineTest, LineBreaksNeverReachTheWireInsideAMessage)
+{
+    // The single-line input control keeps only a first line (so under
+    // Wine); any other caller's text is split into messages at its breaks.
+    Client().m_ownLinePending = 1;
+    Client().TrimAndSend("one\r\nQUIT :bye\n\r\nthree");
+    const std::string expected =
+        "PRIVMSG #marketbay :one\r\nPRIVMSG #marketbay :QUIT :bye\r\nPRIVMSG #marketbay :three\r\n";
+    EXPECT_EQ(expected, Sent(expected.size()));
+    EXPECT_EQ("\n<tester> one\n<tester> QUIT :bye\n<tester> three", window.OutputText("#marketbay"));
+    EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "three"));
+}
+
+TEST_F(InputLineTest, LongTextIsSplitIntoLinesTheServerCanRelay)
+{
+    std::string text;
+    for (int i = 0; text.size() < 1500; ++i)
+        text += "слово" + std::to_string(i) + " ";
+    text.pop_back();
+    Type(text);
+
+    // The relayed line adds ":nick!user@host " of at most 1 + 30 + 1 + 10 +
+    // 1 + 63 + 1 bytes to what was sent.
+    const std::string prefix = "PRIVMSG #marketbay :";
+    std::vector<std::string> pieces;
+    PumpUntil([&] { return peer.Received().size() >= mark + text.size() + 4 * prefix.size(); }, 2000);
+    const std::string sent = peer.Received().substr(mark);
+    for (size_t at = 0; at < sent.size();) {
+        const size_t end = sent.find("\r\n", at);
+        ASSERT_NE(std::string::npos, end) << "every line ends in CR LF";
+        const std::string line = sent.substr(at, end + 2 - at);
+        EXPECT_LE(107 + line.size(), 512u) << line;
+        ASSERT_EQ(0u, line.find(prefix));
+        pieces.push_back(line.substr(prefix.size(), line.size() - prefix.size() - 2));
+        at = end + 2;
+    }
+    ASSERT_GE(pieces.size(), 4u);
+
+    std::string joined = pieces[0], echo;
+    for (size_t i = 1; i < pieces.size(); ++i)
+        joined += " " + pieces[i];
+    for (const std::string& piece : pieces)
+        echo += "\n<tester> " + piece;
+    EXPECT_EQ(text, joined);
+    EXPECT_EQ(echo, window.OutputText("#marketbay"));
+    EXPECT_EQ(kOwnLine, StyleOf("#marketbay", pieces.back().c_str()));
+}
+
+TEST_F(InputLineTest, NoSelectedTabSendsNothing)
+{
+    Client().ResetTabs(true);
+    Type("anyone?");
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ("", peer.Received().substr(mark));
+}
+
+} // namespace
