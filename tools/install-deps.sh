@@ -2,7 +2,8 @@
 # Installs, on Debian 12 as root, what building and testing the module needs:
 # the MinGW-w64 cross toolchain, 32-bit Wine with an X server to run under,
 # CMake and GoogleTest's sources, and clang with its sanitizer and fuzzer
-# runtimes for the native build; further packages may be named as arguments.
+# runtimes for the native build, ImageMagick, sox and a font to draw the skin;
+# further packages may be named as arguments.
 # Does nothing when all is there.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
     wine wine32:i386 xvfb xauth
     googletest clang libclang-rt-14-dev
     util-linux procps
+    imagemagick sox fonts-dejavu-core
     "$@"
 )
 

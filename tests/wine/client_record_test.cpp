@@ -31,6 +31,18 @@ TEST(ClientRecord, FreshRecord)
         EXPECT_EQ(0, client.m_pingTimes[i]);
 }
 
+TEST(ClientRecord, NewMessageIconComesFromTheSkin)
+{
+    // The tests run from the programs' folder, where the build drew IRCSkin/.
+    CIrcClient client(NULL);
+    ASSERT_NE(nullptr, client.m_hImageList);
+    EXPECT_EQ(1, ImageList_GetImageCount(client.m_hImageList));
+    int width = 0, height = 0;
+    ImageList_GetIconSize(client.m_hImageList, &width, &height);
+    EXPECT_EQ(16, width);
+    EXPECT_EQ(16, height);
+}
+
 TEST(ClientRecord, OwnSocket)
 {
     CIrcClient client(NULL);
