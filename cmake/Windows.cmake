@@ -18,8 +18,9 @@ add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
     client/irc_client.cpp
     client/layout.cpp
+    client/login_panel.cpp
+    client/message_box.cpp
     client/paint.cpp
-    client/pending.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/commands.cpp
@@ -41,8 +42,19 @@ target_include_directories(talvo_objects PUBLIC ${PROJECT_SOURCE_DIR})
 
 set(TALVO_SYSTEM_LIBS ws2_32 comctl32 gdi32 user32 winmm kernel32)
 
-add_library(TalvoIrc SHARED module/dll_main.cpp $<TARGET_OBJECTS:talvo_objects>)
+# The module object and its windows live only in the DLL: tests that link
+# talvo_objects and load the DLL see one module, the DLL's.
+add_library(TalvoIrc SHARED
+    module/dialog_routing.cpp
+    module/dll_main.cpp
+    module/exports.cpp
+    module/module.cpp
+    module/tab_menu.cpp
+    module/widget.cpp
+    $<TARGET_OBJECTS:talvo_objects>
+)
 target_include_directories(TalvoIrc PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(TalvoIrc PRIVATE TALVO_IRC_EXPORTS)
 set_target_properties(TalvoIrc PROPERTIES PREFIX "" OUTPUT_NAME TalvoIrc)
 # libgcc, libstdc++ and winpthread go inside: the DLL imports system DLLs only.
 target_link_options(TalvoIrc PRIVATE -static -static-libgcc -static-libstdc++
@@ -51,6 +63,17 @@ target_link_libraries(TalvoIrc PRIVATE ${TALVO_SYSTEM_LIBS})
 
 add_subdirectory(tests/wine)
 
-add_executable(smoke_host host/smoke_host.cpp)
-target_link_libraries(smoke_host PRIVATE talvo_objects ${TALVO_SYSTEM_LIBS})
-target_link_options(smoke_host PRIVATE -static)
+# The demo host knows the module only through its public header and exports.
+add_executable(demo_host host/demo_host.cpp)
+target_include_directories(demo_host PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_options(demo_host PRIVATE -static)
+add_dependencies(demo_host TalvoIrc skin)
+
+# The skin is drawn at build time into IRCSkin/ beside the programs, where
+# the module finds it from the host's current directory.
+set(SKIN_DIR ${CMAKE_BINARY_DIR}/bin/IRCSkin)
+add_custom_command(OUTPUT ${SKIN_DIR}/INPUT.BMP
+                   COMMAND ${PROJECT_SOURCE_DIR}/tools/make-skin.sh ${SKIN_DIR}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make-skin.sh
+                   COMMENT "Drawing the skin")
+add_custom_target(skin ALL DEPENDS ${SKIN_DIR}/INPUT.BMP)

@@ -1,11 +1,10 @@
 // Entry point of the DLL.
-#include <windows.h>
+#include "module/module.h"
 
 HINSTANCE g_hModuleInstance;
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH)
-        g_hModuleInstance = instance;
+    g_hModuleInstance = instance;
     return TRUE;
 }

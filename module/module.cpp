@@ -1,0 +1,227 @@
+#include "module/module.h"
+
+#include "module/widget.h"
+#include "protocol/tokens.h"
+
+#include <string.h>
+
+namespace {
+
+const char kModuleName[] = "Talvo Irc";
+const wchar_t kModuleNameW[] = L"Talvo Irc";
+
+} // namespace
+
+CSampleWidgetModule g_module;
+
+CModule::CModule(const char* name, const char* name2, int32_t p3, int32_t p4, int32_t p5, int32_t p6)
+    : m_callback(NULL), m_hostValue1(0), m_hostValue2(0), m_hostValue3(0), m_info()
+{
+    if (name) {
+        CopyText(m_info.szName, sizeof m_info.szName, name);
+        CopyText(m_info.szName2, sizeof m_info.szName2, name2 ? name2 : "");
+    }
+    m_info.values[0] = p5;
+    m_info.values[1] = p4;
+    m_info.values[2] = p3;
+    m_info.values[3] = p6;
+}
+
+CModule::~CModule() = default;
+
+void CModule::Initialize(TalvoHostCallback callback, int32_t value1, int32_t value2, int32_t value3)
+{
+    m_callback = callback;
+    m_hostValue1 = value1;
+    m_hostValue2 = value2;
+    m_hostValue3 = value3;
+}
+
+int32_t CModule::GetModuleInfo(ModuleInfo* buffer)
+{
+    if (buffer)
+        memcpy(buffer, &m_info, sizeof m_info);
+    return 0;
+}
+
+int32_t CModule::ReceiveMessage(int32_t, int32_t, void*, int32_t)
+{
+    return MM_OK;
+}
+
+int32_t CModule::CallHost(int32_t a, int32_t b, int32_t c, int32_t d)
+{
+    return m_callback ? m_callback(a, b, c, d) : -1;
+}
+
+// Indexed by code - MM_CREATE_WINDOW.
+const CSampleWidgetModule::WindowMessageHandler
+CSampleWidgetModule::kWindowMessages[kWindowMessageCount] = {
+    &CSampleWidgetModule::OnCreateWindow,   // 5003 MM_CREATE_WINDOW
+    &CSampleWidgetModule::OnDestroyWindow,  // 5004 MM_DESTROY_WINDOW
+    &CSampleWidgetModule::OnResizeWindow,   // 5005 MM_RESIZE_WINDOW
+    &CSampleWidgetModule::OnIgnored,        // 5006
+    &CSampleWidgetModule::OnIgnored,        // 5007
+    &CSampleWidgetModule::OnIgnored,        // 5008
+    &CSampleWidgetModule::OnIgnored,        // 5009
+    &CSampleWidgetModule::OnIgnored,        // 5010
+    &CSampleWidgetModule::OnShowWindow,     // 5011 MM_SHOW_WINDOW
+    &CSampleWidgetModule::OnIgnored,        // 5012
+    &CSampleWidgetModule::OnIgnored,        // 5013
+    &CSampleWidgetModule::OnIgnored,        // 5014
+    &CSampleWidgetModule::OnIgnored,        // 5015
+    &CSampleWidgetModule::OnIgnored,        // 5016
+    &CSampleWidgetModule::OnIgnored,        // 5017
+    &CSampleWidgetModule::OnIgnored,        // 5018
+    &CSampleWidgetModule::OnIgnored,        // 5019
+    &CSampleWidgetModule::OnIgnored,        // 5020
+    &CSampleWidgetModule::OnIgnored,        // 5021
+    &CSampleWidgetModule::OnGetNameW,       // 5022 MM_GET_NAME_W
+};
+
+// riched20 registers "RichEdit20A", which the chat dialog and its pages use.
+CSampleWidgetModule::CSampleWidgetModule()
+    : CModule(kModuleName, kModuleName, 1, 0, 2, 4),
+      m_hRichEdit(LoadLibraryA("riched20.dll")),
+      m_hControlBrush(NULL)
+{
+}
+
+// Windows the host did not destroy are left as they are.
+CSampleWidgetModule::~CSampleWidgetModule()
+{
+    if (m_hControlBrush)
+        DeleteObject(m_hControlBrush);
+    if (m_hRichEdit)
+        FreeLibrary(m_hRichEdit);
+}
+
+int32_t CSampleWidgetModule::ReceiveMessage(int32_t, int32_t code, void* payload, int32_t)
+{
+    if (code == MM_GET_NAME)
+        return OnGetName(payload);
+    if (code == MM_QUERY_COMPONENTS)
+        return OnQueryComponents();
+    const uint32_t index = (uint32_t)code - (uint32_t)MM_CREATE_WINDOW;
+    if (index >= kWindowMessageCount)
+        return MM_OK;
+    return (this->*kWindowMessages[index])(payload);
+}
+
+int32_t CSampleWidgetModule::OnGetName(void* payload)
+{
+    if (!payload)
+        return MM_FAILED;
+    TalvoNameBuffer* buffer = static_cast<TalvoNameBuffer*>(payload);
+    memcpy(buffer->szName, kModuleName, sizeof kModuleName);
+    memset(buffer->reserved, 0, sizeof buffer->reserved);
+    return MM_OK;
+}
+
+int32_t CSampleWidgetModule::OnGetNameW(void* payload)
+{
+    if (!payload)
+        return MM_FAILED;
+    TalvoNameBufferW* buffer = static_cast<TalvoNameBufferW*>(payload);
+    memset(buffer->reserved, 0, sizeof buffer->reserved);
+    memcpy(buffer->szName, kModuleNameW, sizeof kModuleNameW);
+    return MM_OK;
+}
+
+int32_t CSampleWidgetModule::OnQueryComponents()
+{
+    WindowInterface component;
+    memset(&component, 0, sizeof component);
+    CopyText(component.szKind, sizeof component.szKind, "Windowcomponent");
+    CopyText(component.szOwner, sizeof component.szOwner, kModuleName);
+    CopyText(component.szName, sizeof component.szName, "MyWindow");
+    component.hostValue3 = m_hostValue3;
+    component.pModule = this;
+    CallHost(m_hostValue2, MM_ADD_COMPONENT, (int32_t)(intptr_t)&component, 0);
+    return MM_OK;
+}
+
+int32_t CSampleWidgetModule::OnCreateWindow(void* payload)
+{
+    if (!payload)
+        return MM_FAILED;
+    CreateWindowRecord* record = static_cast<CreateWindowRecord*>(payload);
+    try {
+        // Room in the list first, so that a created window is always listed.
+        m_windows.reserve(m_windows.size() + 1);
+        CSampleWidget* window = new CSampleWidget(record->hParent);
+        record->pWindow = window;
+        window->Show(true);
+        m_windows.push_back(window);
+    } catch (...) {
+        return MM_FAILED;
+    }
+    return MM_OK;
+}
+
+// The window leaves the list before it is destroyed, so that no message of
+// its dying dialog reaches it.
+int32_t CSampleWidgetModule::OnDestroyWindow(void* payload)
+{
+    const int index = FindWindowIndex(payload);
+    if (index < 0)
+        return MM_FAILED;
+    CSampleWidget* window = m_windows[index];
+    m_windows.erase(m_windows.begin() + index);
+    delete window;
+    return MM_OK;
+}
+
+int32_t CSampleWidgetModule::OnResizeWindow(void* payload)
+{
+    const int index = FindWindowIndex(payload);
+    if (index < 0)
+        return MM_FAILED;
+    m_windows[index]->Resize();
+    return MM_OK;
+}
+
+int32_t CSampleWidgetModule::OnShowWindow(void* payload)
+{
+    const int index = FindWindowIndex(payload);
+    if (index < 0)
+        return MM_FAILED;
+    m_windows[index]->Show(true);
+    return MM_OK;
+}
+
+int32_t CSampleWidgetModule::OnIgnored(void*)
+{
+    return MM_OK;
+}
+
+int CSampleWidgetModule::FindWindowIndex(const void* window) const
+{
+    for (size_t i = 0; i < m_windows.size(); ++i) {
+        if (m_windows[i] == window)
+            return (int)i;
+    }
+    return -1;
+}
+
+CSampleWidget* CSampleWidgetModule::FindWidgetByDialog(HWND dialog) const
+{
+    for (CSampleWidget* window : m_windows) {
+        if (window && window->Dialog() == dialog)
+            return window;
+    }
+    return NULL;
+}
+
+INT_PTR CSampleWidgetModule::RouteDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CSampleWidget* window = FindWidgetByDialog(dialog);
+    return window ? window->OnDialogMessage(dialog, message, wParam, lParam) : 0;
+}
+
+HBRUSH CSampleWidgetModule::ControlBrush()
+{
+    if (!m_hControlBrush)
+        m_hControlBrush = CreateSolidBrush(RGB(240, 240, 240));
+    return m_hControlBrush;
+}
