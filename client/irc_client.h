@@ -48,6 +48,9 @@ public:
     void OnSocketClose();
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void FillServerList();
+    // Says goodbye and ends the connection at once, without waiting for the
+    // server's close: the window is back on the login panel.
+    void LeaveServer();
 
     // Registration and services login.
     void SendRegister(const char* password, const char* email);
@@ -115,6 +118,10 @@ public:
 
     // Channel user list.
     void ClearUserList();
+    void AddUserNames(const char* names);
+    void AddUser(const char* nick);
+    void RemoveUser(const char* nick);
+    bool NotInUserList(const char* text) const;
 
     HFONT m_hFont;
     int64_t m_pingTimes[kPingSlots];

@@ -21,6 +21,7 @@ add_library(talvo_objects OBJECT
     client/login_panel.cpp
     client/message_box.cpp
     client/paint.cpp
+    client/pending.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/commands.cpp

@@ -3,6 +3,7 @@
 
 #include "client/control_ids.h"
 #include "net/line_assembler.h"
+#include "net/quit_reason.h"
 #include "output/colours.h"
 
 #include <string.h>
@@ -87,6 +88,12 @@ void CIrcClient::EndConnection()
     m_lineLen = 0;
     m_socket = 0;
     m_connected = 0;
+}
+
+void CIrcClient::LeaveServer()
+{
+    SendQuit(kQuitReason);
+    EndConnection();
 }
 
 void CIrcClient::OnSocketClose()
