@@ -35,7 +35,8 @@ TEST(WordReader, SingleSpacesMissingWordsAndLongWords)
     reader.Next(word, sizeof word);
     EXPECT_STREQ("", word);
 
-    WordReader longWord((std::string(50, 'w') + " rest").c_str());
+    const std::string text = std::string(50, 'w') + " rest";
+    WordReader longWord(text.c_str());
     longWord.Next(word, sizeof word);
     EXPECT_STREQ("www", word);
     EXPECT_STREQ("rest", longWord.Remainder());
