@@ -24,4 +24,6 @@ status=0
 (cd build/native && ctest --output-on-failure) || status=1
 grep -h '^Done [0-9]* runs' build/native/fuzz/*.log 2>/dev/null | sed 's/^/fuzzer: /' || true
 (cd build/win && ctest -j2 --output-on-failure) || status=1
+# Pictures of every panel, to look at: out/screenshots/.
+tools/screenshots.sh build/win || status=1
 exit $status

@@ -24,11 +24,12 @@ CIrcClient::CIrcClient(HWND hDialog)
     m_tabHighWater = 0;
     m_soundOn = 1;
     m_controlsShown = 0;
-    // The painted labels are Windows-1251 text: an ANSI_CHARSET font would
-    // show them as Latin accented letters on Windows, so ask for Cyrillic.
-    m_hFont = CreateFontA(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+    // The painted labels are Windows-1251 text and each must fit the gap of
+    // 7 characters' width left of its field: a Cyrillic character set, a
+    // fixed pitch (Courier is a typewriter face) and 7-pixel characters.
+    m_hFont = CreateFontA(15, 7, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          FF_SWISS | DEFAULT_PITCH, "Courier");
+                          FF_MODERN | FIXED_PITCH, "Courier");
 }
 
 CIrcClient::~CIrcClient()
