@@ -86,6 +86,19 @@ TEST_F(LayoutTest, ChatPanelWithAndWithoutCommandButtons)
     EXPECT_EQ("6,450 630x20", Place(IDC_INPUT));
 }
 
+TEST_F(LayoutTest, NickChangePanel)
+{
+    Client().m_loginState = 1;
+    Client().UpdateNickPanel();
+    Client().FitToWindow(area);
+    EXPECT_EQ("6,6 524x400", PlaceOf(window.Dialog(), Client().m_hTabCtrl));
+    EXPECT_EQ("531,29 105x377", Place(IDC_USER_LIST));
+    for (int id : { IDC_NICK, IDC_PASSWORD, IDC_EMAIL })
+        EXPECT_TRUE(Visible(Control(id))) << id;
+    for (int id : { IDC_PORT, IDC_SERVER_LIST, IDC_INPUT })
+        EXPECT_FALSE(Visible(Control(id))) << id;
+}
+
 TEST_F(LayoutTest, BackOnTheLoginPanelTheCommandButtonsShow)
 {
     Client().m_loginState = 2;
@@ -117,12 +130,19 @@ TEST_F(LayoutTest, ErrorThenCloseKeepsTheServerTabInSight)
     EXPECT_FALSE(Visible(Client().m_hTabCtrl));
 }
 
-TEST_F(LayoutTest, SoundButtonToggles)
+TEST_F(LayoutTest, SmallButtonsShowTheirState)
 {
     Client().ToggleSound();
     EXPECT_EQ(0, Client().m_soundOn);
+    EXPECT_TRUE(ButtonShowsImage(Control(IDC_SOUND), "IRCSkin/SOUND_DISABLE.BMP"));
     Client().ToggleSound();
     EXPECT_EQ(1, Client().m_soundOn);
+    EXPECT_TRUE(ButtonShowsImage(Control(IDC_SOUND), "IRCSkin/SOUND_ENABLE.BMP"));
+
+    Client().ToggleControls();
+    EXPECT_TRUE(ButtonShowsImage(Control(IDC_CONTROLS), "IRCSkin/HIDE_CONTROLS.BMP"));
+    Client().ToggleControls();
+    EXPECT_TRUE(ButtonShowsImage(Control(IDC_CONTROLS), "IRCSkin/SHOW_CONTROLS.BMP"));
 }
 
 } // namespace

@@ -69,18 +69,7 @@ protected:
         return peer.Received().substr(mark);
     }
 
-    // The button shows the bitmap of this skin file.
-    bool ShowsImage(int id, const char* path) const
-    {
-        HBITMAP shown = (HBITMAP)SendMessageA(Control(id), BM_GETIMAGE, IMAGE_BITMAP, 0);
-        HBITMAP expected = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-        std::vector<char> shownBits(1 << 16), expectedBits(1 << 16);
-        const LONG size = shown ? GetBitmapBits(shown, (LONG)shownBits.size(), shownBits.data()) : 0;
-        const bool same = size > 0 && size == GetBitmapBits(expected, (LONG)expectedBits.size(), expectedBits.data()) &&
-                          shownBits == expectedBits;
-        DeleteObject(expected);
-        return same;
-    }
+    bool ShowsImage(int id, const char* path) const { return ButtonShowsImage(Control(id), path); }
 
     void ExpectPanel(bool connected, const char* login, const char* logout, const char* changeNick)
     {

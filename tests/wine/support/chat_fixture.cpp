@@ -1,5 +1,7 @@
 #include "support/chat_fixture.h"
 
+#include <vector>
+
 void ConnectedChatTest::ServerSends(const std::string& bytes)
 {
     peer.Send(bytes);
@@ -15,6 +17,19 @@ std::string ConnectedChatTest::SentSince(size_t mark, size_t length)
 {
     PumpUntil([&] { return peer.Received().size() >= mark + length; }, 2000);
     return peer.Received().substr(mark);
+}
+
+bool ButtonShowsImage(HWND button, const char* path)
+{
+    HBITMAP shown = (HBITMAP)SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0);
+    HBITMAP expected = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    std::vector<char> shownBits(1 << 16), expectedBits(1 << 16);
+    const LONG size = shown ? GetBitmapBits(shown, (LONG)shownBits.size(), shownBits.data()) : 0;
+    const bool same = size > 0 &&
+                      size == GetBitmapBits(expected, (LONG)expectedBits.size(), expectedBits.data()) &&
+                      shownBits == expectedBits;
+    DeleteObject(expected);
+    return same;
 }
 
 int WinsockReferences()

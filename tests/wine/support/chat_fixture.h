@@ -27,6 +27,9 @@ protected:
     TestChatWindow window;
 };
 
+// The button shows the bitmap of this skin file.
+bool ButtonShowsImage(HWND button, const char* path);
+
 // A loopback port that nobody listens on.
 unsigned short UnusedPort();
 
