@@ -41,6 +41,7 @@ CIrcClient::~CIrcClient()
     if (m_tabCount != 0)
         ResetToLogin();
     DeleteObject(m_hFont);
+    ReleaseUserListFont();
     delete[] m_tabs;
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.

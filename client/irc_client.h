@@ -122,6 +122,7 @@ public:
     void AddUser(const char* nick);
     void RemoveUser(const char* nick);
     bool NotInUserList(const char* text) const;
+    void ReleaseUserListFont();
 
     HFONT m_hFont;
     int64_t m_pingTimes[kPingSlots];

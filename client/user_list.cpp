@@ -1,9 +1,132 @@
-// The channel's user list (list box 1065).
+// The channel's user list (list box 1065): entries are nicks, some with a
+// leading '@' (operator) or '+' (voiced), kept in the box's sorted order.
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
+#include "protocol/words.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+enum { kNickSize = 1024 };
+
+// The packed record has no room for the list font, so the list box keeps it
+// under this property: created on first use, released with the record.
+const char kListFontProperty[] = "TalvoUserListFont";
+
+void SetListFont(HWND list)
+{
+    if (!list)
+        return;
+    HFONT font = (HFONT)GetPropA(list, kListFontProperty);
+    if (!font) {
+        font = CreateFontA(13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_RASTER_PRECIS, 0, 0, FIXED_PITCH | FF_MODERN, "Tahoma");
+        if (!font)
+            return;
+        if (!SetPropA(list, kListFontProperty, font)) {
+            DeleteObject(font);
+            return;
+        }
+    }
+    SendMessageA(list, WM_SETFONT, (WPARAM)font, TRUE);
+}
+
+// Deletes the first entry equal to text, ignoring case as the list box does.
+bool DeleteEntry(HWND list, const char* text)
+{
+    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+    if (index == LB_ERR)
+        return false;
+    SendMessageA(list, LB_DELETESTRING, index, 0);
+    return true;
+}
+
+} // namespace
 
 void CIrcClient::ClearUserList()
 {
     SendMessageA(GetControl(IDC_USER_LIST), LB_RESETCONTENT, 0, 0);
+}
+
+void CIrcClient::AddUserNames(const char* names)
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    SetListFont(list);
+    WordReader words(names);
+    char name[kNickSize];
+    // A trailing space ends the list; two spaces in a row give an empty entry.
+    while (words.Remainder()[0] != '\0') {
+        words.Next(name, sizeof name);
+        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)name);
+    }
+}
+
+void CIrcClient::AddUser(const char* nick)
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    SetListFont(list);
+    char name[kNickSize];
+    if (m_nickPrefix == '@') {
+        snprintf(name, sizeof name, "%c%s", m_nickPrefix, nick);
+        m_nickPrefix = ' ';
+    } else {
+        WordReader(nick).Next(name, sizeof name);
+    }
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)name);
+}
+
+void CIrcClient::RemoveUser(const char* nick)
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    char name[kNickSize];
+    WordReader(nick).Next(name, sizeof name);
+    char prefixed[kNickSize];
+
+    if (DeleteEntry(list, name)) {
+        m_nickPrefix = ' ';
+        return;
+    }
+    snprintf(prefixed, sizeof prefixed, "@%s", name);
+    if (DeleteEntry(list, prefixed)) {
+        m_nickPrefix = '@';
+        return;
+    }
+    m_nickPrefix = '+';
+    snprintf(prefixed, sizeof prefixed, "+%s", name);
+    DeleteEntry(list, prefixed);
+}
+
+bool CIrcClient::NotInUserList(const char* text) const
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const size_t length = strlen(text);
+    char entry[kNickSize];
+    // Every entry added here is shorter than the buffer.
+    if (length >= sizeof entry)
+        return true;
+    for (int i = 0; i < count; ++i) {
+        // Only an entry of the same length can match, and it fits the buffer.
+        if (SendMessageA(list, LB_GETTEXTLEN, i, 0) != (LRESULT)length)
+            continue;
+        if (SendMessageA(list, LB_GETTEXT, i, (LPARAM)entry) != LB_ERR && strcmp(entry, text) == 0)
+            return false;
+    }
+    return true;
+}
+
+void CIrcClient::ReleaseUserListFont()
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    if (!list)
+        return;
+    HFONT font = (HFONT)RemovePropA(list, kListFontProperty);
+    if (!font)
+        return;
+    // The box must not keep drawing with a deleted font.
+    SendMessageA(list, WM_SETFONT, 0, FALSE);
+    DeleteObject(font);
 }

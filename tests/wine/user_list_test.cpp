@@ -1,0 +1,117 @@
+// The user-list operations on the real list box, apart from any NAMES reply.
+#include "client/control_ids.h"
+#include "support/test_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Entries;
+
+Entries Listed(HWND list)
+{
+    Entries entries;
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, (LPARAM)&text[0]);
+        entries.push_back(text.c_str());
+    }
+    return entries;
+}
+
+class UserListTest : public ::testing::Test {
+protected:
+    CIrcClient& Client() { return window.Client(); }
+    Entries Listed() const { return ::Listed(GetDlgItem(window.Dialog(), IDC_USER_LIST)); }
+
+    TestChatWindow window;
+};
+
+TEST_F(UserListTest, NamesKeepTheirMarksInTheBoxOrder)
+{
+    Client().AddUserNames("plain Zed +voice @op");
+    EXPECT_EQ(Entries({ "@op", "+voice", "plain", "Zed" }), Listed());
+
+    Client().ClearUserList();
+    Client().AddUserNames("alice  bob ");
+    EXPECT_EQ(Entries({ "", "alice", "bob" }), Listed());
+
+    Client().ClearUserList();
+    Client().AddUserNames((std::string(1500, 'n') + " x").c_str());
+    EXPECT_EQ(Entries({ std::string(1023, 'n'), "x" }), Listed());
+}
+
+TEST_F(UserListTest, AddUserCutsAtASpaceUnlessItAppliesTheOperatorMark)
+{
+    Client().AddUser("carol extra words");
+    Client().m_nickPrefix = '@';
+    Client().AddUser("dave x");
+    EXPECT_EQ(Entries({ "@dave x", "carol" }), Listed());
+    EXPECT_EQ(' ', Client().m_nickPrefix);
+}
+
+struct RemovalCase {
+    const char* description;
+    const char* nick;
+    char recorded;
+    Entries after;  // after the removal and an AddUser("zoe")
+};
+
+std::ostream& operator<<(std::ostream& out, const RemovalCase& row) { return out << row.description; }
+
+class UserRemovalTest : public UserListTest, public ::testing::WithParamInterface<RemovalCase> {};
+
+TEST_P(UserRemovalTest, RecordsTheFormFoundAndTheNextAddUserAppliesAnOperatorMark)
+{
+    Client().AddUserNames("@bob +voice alice");
+    Client().RemoveUser(GetParam().nick);
+    EXPECT_EQ(GetParam().recorded, Client().m_nickPrefix);
+    Client().AddUser("zoe");
+    EXPECT_EQ(GetParam().after, Listed());
+}
+
+INSTANTIATE_TEST_SUITE_P(List, UserRemovalTest, ::testing::Values(
+    RemovalCase{ "plain", "alice", ' ', { "@bob", "+voice", "zoe" } },
+    RemovalCase{ "plain, cut at a space", "alice and more", ' ', { "@bob", "+voice", "zoe" } },
+    RemovalCase{ "operator written with capitals", "BOB", '@', { "@zoe", "+voice", "alice" } },
+    RemovalCase{ "voiced", "voice", '+', { "@bob", "alice", "zoe" } },
+    RemovalCase{ "absent", "nobody", '+', { "@bob", "+voice", "alice", "zoe" } }));
+
+TEST_F(UserListTest, NotInUserListComparesExactly)
+{
+    Client().AddUserNames("@bob alice");
+    EXPECT_FALSE(Client().NotInUserList("@bob"));
+    EXPECT_TRUE(Client().NotInUserList("@Bob"));
+    EXPECT_TRUE(Client().NotInUserList("bob"));
+    EXPECT_TRUE(Client().NotInUserList(std::string(2000, 'a').c_str()));
+}
+
+TEST(UserListFont, OneBoldTahomaForTheWindowReleasedWithIt)
+{
+    HFONT font = NULL;
+    {
+        TestChatWindow window;
+        HWND list = GetDlgItem(window.Dialog(), IDC_USER_LIST);
+        window.Client().AddUser("alice");
+        font = (HFONT)SendMessageA(list, WM_GETFONT, 0, 0);
+        window.Client().AddUserNames("bob");
+        EXPECT_EQ(font, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
+
+        LOGFONTA logFont = {};
+        ASSERT_EQ((int)sizeof logFont, GetObjectA(font, sizeof logFont, &logFont));
+        EXPECT_EQ(13, logFont.lfHeight);
+        EXPECT_EQ(0, logFont.lfWidth);
+        EXPECT_EQ(FW_BOLD, logFont.lfWeight);
+        EXPECT_EQ(DEFAULT_CHARSET, logFont.lfCharSet);
+        EXPECT_EQ(OUT_RASTER_PRECIS, logFont.lfOutPrecision);
+        EXPECT_EQ(FIXED_PITCH | FF_MODERN, logFont.lfPitchAndFamily);
+        EXPECT_STREQ("Tahoma", logFont.lfFaceName);
+    }
+    EXPECT_EQ(0u, GetObjectType(font));
+}
+
+} // namespace
