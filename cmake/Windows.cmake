@@ -21,7 +21,6 @@ add_library(talvo_objects OBJECT
     client/login_panel.cpp
     client/message_box.cpp
     client/paint.cpp
-    client/pending.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/commands.cpp
@@ -32,6 +31,7 @@ add_library(talvo_objects OBJECT
     net/socket_events.cpp
     output/message_sound.cpp
     output/print_line.cpp
+    protocol/local_time.cpp
     protocol/membership.cpp
     protocol/messages.cpp
     protocol/numerics.cpp
@@ -78,3 +78,10 @@ add_custom_command(OUTPUT ${SKIN_DIR}/INPUT.BMP
                    DEPENDS ${PROJECT_SOURCE_DIR}/tools/make-skin.sh
                    COMMENT "Drawing the skin")
 add_custom_target(skin ALL DEPENDS ${SKIN_DIR}/INPUT.BMP)
+
+# Pictures of the window's panels, saved by tools/screenshots.sh.
+add_executable(screenshots tools/screenshots.cpp)
+target_include_directories(screenshots PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_options(screenshots PRIVATE -static)
+target_link_libraries(screenshots PRIVATE ws2_32)
+add_dependencies(screenshots TalvoIrc skin)

@@ -1,14 +1,19 @@
 // Arbitrary server bytes through the client's line path: chunked as recv
-// would deliver them, assembled into lines, parsed, routed to a tab, and
-// written out with the output formatting.
+// would deliver them, assembled into lines, parsed, routed to a tab (numeric
+// replies cut into their pieces), and written out with the output formatting.
 #include "net/line_assembler.h"
 #include "output/colours.h"
 #include "output/format_walk.h"
+#include "protocol/ctcp.h"
 #include "protocol/line_parser.h"
+#include "protocol/numeric_pieces.h"
+#include "protocol/numeric_time.h"
+#include "protocol/tokens.h"
 
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
+#include <time.h>
 
 namespace {
 
@@ -16,6 +21,12 @@ struct Client {
     char ioBuf[2048];
     int32_t lineLen;
 };
+
+void Expect(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
 
 // Traps on any call out of the order the output control relies on.
 class CheckedOutput final : public LineOutput {
@@ -41,11 +52,6 @@ public:
     bool scrolled = false;
 
 private:
-    static void Expect(bool condition)
-    {
-        if (!condition)
-            __builtin_trap();
-    }
     void CheckFormat(const TextFormat& format)
     {
         Expect(calls > 0 && !scrolled && (format.mask & ~kMaskAll) == 0 &&
@@ -67,6 +73,70 @@ void WriteOut(const ParsedLine& line, const char* text)
         __builtin_trap();
 }
 
+bool WithinText(const char* piece, const char* text)
+{
+    return piece >= text && piece <= text + strlen(text);
+}
+
+// The time text of a reply: the native calendar conversion stands in for the
+// module's runtime, and a calendar made of the reply's numbers probes the
+// range checks.
+void FormatTimes(const NumericPieces& pieces)
+{
+    char text[kTimeTextSize];
+    const time_t seconds = (time_t)pieces.time;
+    struct tm calendar;
+    if (gmtime_r(&seconds, &calendar))
+        Expect(FormatCalendarTime(calendar, text, sizeof text) && strlen(text) == 24);
+
+    const int32_t n = pieces.idleSeconds;
+    calendar.tm_wday = n % 8;
+    calendar.tm_mon = n % 13;
+    calendar.tm_mday = n % 33;
+    calendar.tm_year = n;
+    const bool formatted = FormatCalendarTime(calendar, text, sizeof text);
+    Expect(strlen(text) == (formatted ? 24u : 0u));
+}
+
+// Cuts a numeric reply as the client does and writes its generic line.
+void HandleNumeric(const ParsedLine& line, int numeric)
+{
+    static NumericPieces pieces;
+    CutNumericPieces(ClassifyNumeric(numeric), line.rest, pieces);
+    for (const char* word : pieces.words)
+        Expect(strlen(word) < kNumericWordSize);
+    Expect(WithinText(pieces.text, line.rest) || pieces.text[0] == '\0');
+    Expect(pieces.headLength >= 0 && (size_t)pieces.headLength <= strlen(pieces.text));
+    Expect(WithinText(pieces.tail, line.rest) || strcmp(pieces.tail, kMissingPiece) == 0 ||
+           pieces.tail[0] == '\0');
+    FormatTimes(pieces);
+
+    CutNumericPieces(NumericKind::Generic, line.rest, pieces);
+    static char text[kFormattedLineSize];
+    snprintf(text, sizeof text, "%.*s%s", pieces.headLength, pieces.text, pieces.tail);
+    WriteOut(line, text);
+}
+
+// Cuts a message's CTCP both ways and checks the PING answer the client
+// would send for it: one line, closed once, within the limit.
+void HandleCtcp(const ParsedLine& line)
+{
+    static CtcpMessage message;
+    CutCtcpReply(line.rest, message);
+    Expect(ReadPingSlot(message, 512) < 512);
+    CutCtcpRequest(line.rest, message);
+    const char* parameter = message.parameter ? message.parameter : "";
+    Expect(strchr(parameter, '\x01') == nullptr);
+
+    static char answer[kCtcpAnswerLimit + 1];
+    const size_t length = ComposeCtcpAnswer(answer, sizeof answer, line.sender, "PING", parameter);
+    const size_t head = strlen("NOTICE ") + strlen(line.sender) + strlen(" :\x01PING ");
+    Expect(length == strlen(answer) && length <= kCtcpAnswerLimit && length > head);
+    Expect(strchr(answer + head, '\x01') == answer + length - 3);
+    Expect(strcspn(answer, "\r\n") == length - 2 && strcmp(answer + length - 2, "\r\n") == 0);
+    WriteOut(line, parameter);
+}
+
 bool HandleLine(void* context)
 {
     Client* client = static_cast<Client*>(context);
@@ -77,7 +147,13 @@ bool HandleLine(void* context)
         return true;
     if (line.hasPrefix && !IsIgnoredSender(line.sender)) {
         ChooseOutputTab(line, "tester", (line.sender[0] & 1) != 0);
-        WriteOut(line, line.rest);
+        const int numeric = ReadCommandNumber(line.command);
+        if (numeric != 0)
+            HandleNumeric(line, numeric);
+        else if (IsCtcp(line.rest))
+            HandleCtcp(line);
+        else
+            WriteOut(line, line.rest);
     } else if (!line.hasPrefix) {
         WriteOut(line, line.params);
     }

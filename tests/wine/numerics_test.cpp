@@ -1,0 +1,198 @@
+// Numeric replies through the real dispatch: the lines and colours the user
+// reads, the user list from NAMES, and the refused nick's way back to login.
+#include "client/control_ids.h"
+#include "net/quit_reason.h"
+#include "protocol/local_time.h"
+#include "protocol/tokens.h"
+#include "support/chat_fixture.h"
+
+#include <stdio.h>
+#include <time.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kServerTab[] = "127.0.0.1";
+const char kGrey[] = "170,170,170";
+const char kGreen[] = "0,147,0";
+const char kRed[] = "255,0,0";
+
+// The runtime's own local time of `seconds`, spelled by another formatter.
+std::string RuntimeLocalTime(__time64_t seconds)
+{
+    const struct tm* local = _localtime64(&seconds);
+    if (!local)
+        return kUnknownTime;
+    char text[64];
+    strftime(text, sizeof text, "%a %b %d %H:%M:%S %Y", local);
+    return text;
+}
+
+class NumericsTest : public ConnectedChatTest {
+protected:
+    void SetUp() override
+    {
+        ConnectedChatTest::SetUp();
+        Client().OpenTab("#marketbay");
+        // As the channel join leaves it.
+        CopyText(Client().m_szChannel, sizeof Client().m_szChannel, "#marketbay");
+    }
+
+    void Reply(const std::string& text) { ServerSends(":irc.example.net " + text + "\r\n"); }
+
+    std::string LastLine(const char* tab)
+    {
+        const std::string text = window.OutputText(tab);
+        return text.substr(text.rfind('\n') + 1);
+    }
+
+    // The last characters of a tab's text, as many as `end` has.
+    std::string Tail(const char* tab, const std::string& end)
+    {
+        const std::string text = window.OutputText(tab);
+        return text.substr(text.size() < end.size() ? 0 : text.size() - end.size());
+    }
+
+    // "r,g,b" of the last character written into a tab.
+    std::string LastColour(const char* tab)
+    {
+        HWND output = Client().FindTab(tab);
+        GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
+        const LRESULT end = SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+        SendMessageA(output, EM_SETSEL, end - 1, end);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        char colour[32];
+        snprintf(colour, sizeof colour, "%d,%d,%d", GetRValue(format.crTextColor),
+                 GetGValue(format.crTextColor), GetBValue(format.crTextColor));
+        return colour;
+    }
+
+    std::vector<std::string> UserList()
+    {
+        HWND list = GetDlgItem(window.Dialog(), IDC_USER_LIST);
+        std::vector<std::string> entries(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            char entry[1024] = "";
+            SendMessageA(list, LB_GETTEXT, i, (LPARAM)entry);
+            entries[i] = entry;
+        }
+        return entries;
+    }
+};
+
+TEST_F(NumericsTest, RepliesWrittenToTheServerTab)
+{
+    const struct {
+        const char* reply;
+        const char* shown;
+        const char* colour;
+    } rows[] = {
+        { "001 tester :Welcome to the net", "Welcome to the net", kGrey },
+        { "372 tester :- Be nice", "- Be nice", kGrey },
+        { "311 tester Alice al host.example * ::Alice A.", "Alice is al@host.example * :Alice A.", kGrey },
+        { "312 tester Alice irc.example.net :Example", "Alice using irc.example.net Example", kGrey },
+        { "317 tester Alice 42", "Alice idle 42 seconds", kGrey },
+        { "317 tester Alice 43 ", "Alice idle 43 seconds", kGrey },
+        { "319 tester Alice :@#marketbay #other", "Alice on @#marketbay #other", kGrey },
+        { "318 tester Alice :End of /WHOIS list.", "Alice End of /WHOIS list.", kGrey },
+        { "366 tester #marketbay :End", " Конец списка пользователей на канале", kGrey },
+        { "401 tester nobody :No such nick", " Нет такого ника/канала", kRed },
+        { "433 tester Alice :Nickname is already in use", " Этот ник уже используется", kRed },
+        { "252 tester 5 :operator(s) online", "5 operator(s) online", kGrey },
+        { "005 tester CHANTYPES=# PREFIX=(ov)@+", "CHANTYPES=# PREFIX=(ov)@+(null)", kGrey },
+        // Its generic line ends in "No origin specified(null)": dropped.
+        { "409 tester :No origin specified", "CHANTYPES=# PREFIX=(ov)@+(null)", kGrey },
+        { "1001 tester a b :c: d", "a b c: d", kGrey },
+        { "-401 tester x :y", "x y", kGrey },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reply);
+        Reply(row.reply);
+        EXPECT_EQ(row.shown, LastLine(kServerTab));
+        EXPECT_EQ(row.colour, LastColour(kServerTab));
+    }
+    EXPECT_EQ("", window.OutputText("#marketbay"));
+    EXPECT_TRUE(Client().m_connected);
+}
+
+TEST_F(NumericsTest, SignOnTimeKeepsItsLineFeed)
+{
+    Reply("317 tester Alice 42 0 :seconds idle, signon time");
+    const std::string epoch = "\nAlice idle 42 seconds, signed on " + RuntimeLocalTime(0) + "\n";
+    EXPECT_EQ(epoch, Tail(kServerTab, epoch));
+
+    // A count the runtime refuses shows the placeholder instead of failing.
+    __time64_t refused = -1;
+    ASSERT_EQ(nullptr, _localtime64(&refused));
+    Reply("317 tester Alice 7 -1 :seconds idle, signon time");
+    const std::string unknown = "\nAlice idle 7 seconds, signed on неизвестно\n";
+    EXPECT_EQ(unknown, Tail(kServerTab, unknown));
+}
+
+TEST_F(NumericsTest, TopicLinesGoToTheChannelTab)
+{
+    Reply("332 tester #marketbay :Prices: low");
+    EXPECT_EQ("*** Тема канала: Prices: low", LastLine("#marketbay"));
+    EXPECT_EQ(kGreen, LastColour("#marketbay"));
+    Reply("332 tester #marketbay");
+    EXPECT_EQ("*** Тема канала не установлена", LastLine("#marketbay"));
+
+    Reply("333 tester #marketbay bob!b@h 1700000000");
+    EXPECT_EQ("*** Установлено bob!b@h. Дата установки темы канала: " + RuntimeLocalTime(1700000000),
+              LastLine("#marketbay"));
+    EXPECT_EQ(kGreen, LastColour("#marketbay"));
+    Reply("333 tester #marketbay bob -86400");
+    EXPECT_EQ("*** Установлено bob. Дата установки темы канала: неизвестно", LastLine("#marketbay"));
+
+    EXPECT_EQ(std::string::npos, window.OutputText(kServerTab).find("Тема"));
+    EXPECT_EQ(std::string::npos, window.OutputText(kServerTab).find("Установлено"));
+}
+
+TEST_F(NumericsTest, NamesFillTheUserList)
+{
+    Reply("353 tester = #marketbay :@op +voice plain ");
+    const std::string names = "\nСписок пользователей на канале\n#marketbay @op +voice plain ";
+    EXPECT_EQ(names, Tail(kServerTab, names));
+    EXPECT_EQ(kGrey, LastColour(kServerTab));
+    EXPECT_EQ((std::vector<std::string>{ "@op", "+voice", "plain" }), UserList());
+
+    // Each reply replaces the list; the channel is kept as the server writes it.
+    Reply("353 tester = #MarketBay :::Zed alice");
+    EXPECT_EQ((std::vector<std::string>{ "alice", "Zed" }), UserList());
+    EXPECT_STREQ("#MarketBay", Client().m_szChannel);
+    EXPECT_EQ("#MarketBay Zed alice", LastLine(kServerTab));
+}
+
+TEST_F(NumericsTest, RefusedNickEndsTheConnection)
+{
+    Client().OpenTab("friend");
+    Reply("353 tester = #marketbay :tester friend");
+    const size_t mark = peer.Received().size();
+
+    // The line after the refusal is not taken: no PONG follows the QUIT.
+    Reply("432 tester b@d :Erroneous Nickname\r\nPING :late");
+    EXPECT_EQ(" Неверный ник", LastLine(kServerTab));
+    EXPECT_EQ(kRed, LastColour(kServerTab));
+    ASSERT_TRUE(PumpUntil([&] { return peer.ClientClosed(); }));
+    EXPECT_EQ(std::string("QUIT :") + kQuitReason + "\r\n", peer.Received().substr(mark));
+    // "Зайти" is taken only while no connection is open.
+    EXPECT_EQ(0, Client().m_connected);
+    EXPECT_EQ(0u, Client().m_socket);
+
+    EXPECT_EQ(0, Client().m_loginState);
+    EXPECT_TRUE(UserList().empty());
+    EXPECT_EQ(1, Client().m_tabCount);
+    EXPECT_EQ(1, TabCtrl_GetItemCount(Client().m_hTabCtrl));
+    EXPECT_NE(nullptr, Client().FindTab(kServerTab));
+    EXPECT_TRUE(IsWindowVisible(Client().m_hTabCtrl));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window.Dialog(), IDC_LOGIN)));
+    // Only the peer's socket library reference is left; counting ends every
+    // socket, so it comes last.
+    EXPECT_EQ(1, WinsockReferences());
+}
+
+} // namespace
