@@ -182,7 +182,7 @@ int main(int argc, char** argv)
     server.Say(":irc.test 001 tester :Добро пожаловать в тестовую сеть, tester");
     server.Say(":tester!u@127.0.0.1 JOIN :#marketbay");
     server.Say(":irc.test 332 tester #marketbay :Рынок: меняемся и торгуемся");
-    server.Say(":irc.test 353 tester = #marketbay :@tester +alice bob carol");
+    server.Say(":irc.test 353 tester = #marketbay :@tester +alice bob dave");
     server.Say(":irc.test 366 tester #marketbay :End of /NAMES list.");
     server.Say(":alice!a@example.net PRIVMSG #marketbay :Привет всем! \x03" "4красный\x03" "3 зелёный \x02жирный\x02 \x1fподчёркнутый\x1f");
     server.Say(":bob!b@example.net PRIVMSG #marketbay :tester, посмотри мой товар");
