@@ -3,11 +3,7 @@
 #include "client/control_ids.h"
 #include "output/colours.h"
 #include "support/chat_fixture.h"
-
-#include <commdlg.h>
-#include <richedit.h>
-
-#include <stdio.h>
+#include "support/output_reading.h"
 
 #include <string>
 #include <vector>
@@ -16,12 +12,11 @@ namespace {
 
 const char kOwnLine[] = "0,0,252 bold";
 
-class InputLineTest : public ConnectedChatTest {
+class InputLineTest : public ChannelChatTest {
 protected:
     void SetUp() override
     {
-        ConnectedChatTest::SetUp();
-        Client().OpenTab("#marketbay");
+        ChannelChatTest::SetUp();
         mark = peer.Received().size();
     }
 
@@ -42,19 +37,7 @@ protected:
     // tab's output, or "no <word>".
     std::string StyleOf(const char* tab, const char* word)
     {
-        HWND output = Client().FindTab(tab);
-        FINDTEXTA find = { { 0, -1 }, word };
-        const LONG position = (LONG)SendMessageA(output, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find);
-        if (position < 0)
-            return std::string("no ") + word;
-        SendMessageA(output, EM_SETSEL, position, position + 1);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
-        char style[32];
-        snprintf(style, sizeof style, "%d,%d,%d%s", GetRValue(format.crTextColor), GetGValue(format.crTextColor),
-                 GetBValue(format.crTextColor), format.dwEffects & CFE_BOLD ? " bold" : "");
-        return style;
+        return ::StyleOf(Client().FindTab(tab), word, CFE_BOLD);
     }
 
     size_t mark = 0;

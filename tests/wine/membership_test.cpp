@@ -2,9 +2,7 @@
 // user list, the tabs, the input line, and what goes back to the server.
 #include "client/control_ids.h"
 #include "support/chat_fixture.h"
-
-#include <commdlg.h>
-#include <richedit.h>
+#include "support/output_reading.h"
 
 #include <string>
 #include <vector>
@@ -16,14 +14,8 @@ typedef std::vector<std::string> Entries;
 const char kChannel[] = "#marketbay";
 const char kServer[] = "127.0.0.1";
 
-class MembershipTest : public ConnectedChatTest {
+class MembershipTest : public ChannelChatTest {
 protected:
-    void SetUp() override
-    {
-        ConnectedChatTest::SetUp();
-        Client().OpenTab(kChannel);
-    }
-
     HWND Control(int id) const { return GetDlgItem(window.Dialog(), id); }
     bool InputEnabled() const { return IsWindowEnabled(Control(IDC_INPUT)) != FALSE; }
     void SetInputEnabled(bool enabled) { EnableWindow(Control(IDC_INPUT), enabled); }
@@ -34,40 +26,14 @@ protected:
         Client().AddUserNames(names);
     }
 
-    Entries Listed() const
-    {
-        Entries entries;
-        const int count = (int)SendMessageA(Control(IDC_USER_LIST), LB_GETCOUNT, 0, 0);
-        for (int i = 0; i < count; ++i) {
-            char text[1024] = "";
-            SendMessageA(Control(IDC_USER_LIST), LB_GETTEXT, i, (LPARAM)text);
-            entries.push_back(text);
-        }
-        return entries;
-    }
+    Entries Listed() const { return window.UserListEntries(); }
 
-    std::string LastLine(const char* tab)
-    {
-        const std::string text = window.OutputText(tab);
-        return text.substr(text.rfind('\n') + 1);
-    }
-
-    // Colour of the first character of the first occurrence of `word`.
-    COLORREF ColourOf(const char* tab, const char* word)
-    {
-        HWND output = Client().FindTab(tab);
-        FINDTEXTA find = { { 0, -1 }, word };
-        const LONG at = (LONG)SendMessageA(output, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find);
-        SendMessageA(output, EM_SETSEL, at, at + 1);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
-        return at < 0 ? CLR_INVALID : format.crTextColor;
-    }
+    // "r,g,b" of the first character of the first occurrence of `word`.
+    std::string ColourOf(const char* tab, const char* word) { return StyleOf(Client().FindTab(tab), word, 0); }
 };
 
-const COLORREF kGreen = RGB(0, 147, 0);
-const COLORREF kNavy = RGB(0, 0, 127);
+const char kGreen[] = "0,147,0";
+const char kNavy[] = "0,0,127";
 
 struct EventCase {
     const char* description;

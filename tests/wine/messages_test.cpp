@@ -3,9 +3,8 @@
 // exact answers sent.
 #include "output/message_sound.h"
 #include "support/chat_fixture.h"
+#include "support/output_reading.h"
 
-#include <richedit.h>
-#include <stdio.h>
 #include <time.h>
 
 #include <string>
@@ -17,20 +16,8 @@ const char kServerTab[] = "127.0.0.1";
 const char kSync[] = "PING :sync\r\n";
 const char kSyncAnswer[] = "PONG :sync\r\n";
 
-class MessagesTest : public ConnectedChatTest {
+class MessagesTest : public ChannelChatTest {
 protected:
-    void SetUp() override
-    {
-        ConnectedChatTest::SetUp();
-        Client().OpenTab("#marketbay");
-    }
-
-    std::string LastLine(const char* tab)
-    {
-        const std::string text = window.OutputText(tab);
-        return text.substr(text.rfind('\n') + 1);
-    }
-
     // What the client sends in answer to `line`, up to the sync reply.
     std::string AnswerTo(const std::string& line, size_t expected = 0)
     {
@@ -70,16 +57,8 @@ protected:
     // line break as one character, as OutputText shows it.
     std::string LastStyle(const char* tab)
     {
-        HWND output = Client().FindTab(tab);
         const LONG position = (LONG)window.OutputText(tab).rfind('\n') + 1;
-        SendMessageA(output, EM_SETSEL, position, position + 1);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
-        char style[32];
-        snprintf(style, sizeof style, "%d,%d,%d%s", GetRValue(format.crTextColor), GetGValue(format.crTextColor),
-                 GetBValue(format.crTextColor), format.dwEffects & CFE_BOLD ? " bold" : "");
-        return style;
+        return StyleAt(Client().FindTab(tab), position, CFE_BOLD);
     }
 };
 

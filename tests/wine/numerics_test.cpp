@@ -5,8 +5,8 @@
 #include "protocol/local_time.h"
 #include "protocol/tokens.h"
 #include "support/chat_fixture.h"
+#include "support/output_reading.h"
 
-#include <stdio.h>
 #include <time.h>
 
 #include <string>
@@ -30,23 +30,16 @@ std::string RuntimeLocalTime(__time64_t seconds)
     return text;
 }
 
-class NumericsTest : public ConnectedChatTest {
+class NumericsTest : public ChannelChatTest {
 protected:
     void SetUp() override
     {
-        ConnectedChatTest::SetUp();
-        Client().OpenTab("#marketbay");
+        ChannelChatTest::SetUp();
         // As the channel join leaves it.
         CopyText(Client().m_szChannel, sizeof Client().m_szChannel, "#marketbay");
     }
 
     void Reply(const std::string& text) { ServerSends(":irc.example.net " + text + "\r\n"); }
-
-    std::string LastLine(const char* tab)
-    {
-        const std::string text = window.OutputText(tab);
-        return text.substr(text.rfind('\n') + 1);
-    }
 
     // The last characters of a tab's text, as many as `end` has.
     std::string Tail(const char* tab, const std::string& end)
@@ -61,26 +54,7 @@ protected:
         HWND output = Client().FindTab(tab);
         GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
         const LRESULT end = SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
-        SendMessageA(output, EM_SETSEL, end - 1, end);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
-        char colour[32];
-        snprintf(colour, sizeof colour, "%d,%d,%d", GetRValue(format.crTextColor),
-                 GetGValue(format.crTextColor), GetBValue(format.crTextColor));
-        return colour;
-    }
-
-    std::vector<std::string> UserList()
-    {
-        HWND list = GetDlgItem(window.Dialog(), IDC_USER_LIST);
-        std::vector<std::string> entries(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        for (size_t i = 0; i < entries.size(); ++i) {
-            char entry[1024] = "";
-            SendMessageA(list, LB_GETTEXT, i, (LPARAM)entry);
-            entries[i] = entry;
-        }
-        return entries;
+        return StyleAt(output, (LONG)end - 1, 0);
     }
 };
 
@@ -158,11 +132,11 @@ TEST_F(NumericsTest, NamesFillTheUserList)
     const std::string names = "\nСписок пользователей на канале\n#marketbay @op +voice plain ";
     EXPECT_EQ(names, Tail(kServerTab, names));
     EXPECT_EQ(kGrey, LastColour(kServerTab));
-    EXPECT_EQ((std::vector<std::string>{ "@op", "+voice", "plain" }), UserList());
+    EXPECT_EQ((std::vector<std::string>{ "@op", "+voice", "plain" }), window.UserListEntries());
 
     // Each reply replaces the list; the channel is kept as the server writes it.
     Reply("353 tester = #MarketBay :::Zed alice");
-    EXPECT_EQ((std::vector<std::string>{ "alice", "Zed" }), UserList());
+    EXPECT_EQ((std::vector<std::string>{ "alice", "Zed" }), window.UserListEntries());
     EXPECT_STREQ("#MarketBay", Client().m_szChannel);
     EXPECT_EQ("#MarketBay Zed alice", LastLine(kServerTab));
 }
@@ -184,7 +158,7 @@ TEST_F(NumericsTest, RefusedNickEndsTheConnection)
     EXPECT_EQ(0u, Client().m_socket);
 
     EXPECT_EQ(0, Client().m_loginState);
-    EXPECT_TRUE(UserList().empty());
+    EXPECT_TRUE(window.UserListEntries().empty());
     EXPECT_EQ(1, Client().m_tabCount);
     EXPECT_EQ(1, TabCtrl_GetItemCount(Client().m_hTabCtrl));
     EXPECT_NE(nullptr, Client().FindTab(kServerTab));

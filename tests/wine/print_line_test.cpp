@@ -2,14 +2,10 @@
 // the text and the character format at chosen characters.
 #include "output/colours.h"
 #include "output/message_sound.h"
+#include "support/output_reading.h"
 #include "support/test_window.h"
 
 #include <gtest/gtest.h>
-
-#include <commdlg.h>
-#include <richedit.h>
-
-#include <stdio.h>
 
 #include <string>
 #include <utility>
@@ -44,28 +40,8 @@ protected:
     CIrcClient& Client() { return window.Client(); }
     std::string Text() const { return window.OutputText("#marketbay"); }
 
-    // Searching the control keeps positions right however it stores line
-    // breaks (RichEdit 2.0 keeps "\r\n" as one "\r").
-    LONG Find(const char* word) const
-    {
-        FINDTEXTA find = { { 0, -1 }, word };
-        return (LONG)SendMessageA(output, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find);
-    }
-
     // "r,g,b" and " bold", " underline" for the first character of `word`.
-    std::string StyleOf(const char* word) const
-    {
-        const LONG position = Find(word);
-        SendMessageA(output, EM_SETSEL, position, position + 1);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(output, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
-        char style[64];
-        snprintf(style, sizeof style, "%d,%d,%d%s%s", GetRValue(format.crTextColor),
-                 GetGValue(format.crTextColor), GetBValue(format.crTextColor),
-                 format.dwEffects & CFE_BOLD ? " bold" : "", format.dwEffects & CFE_UNDERLINE ? " underline" : "");
-        return position < 0 ? std::string("no ") + word : style;
-    }
+    std::string StyleOf(const char* word) const { return ::StyleOf(output, word); }
 
     TestChatWindow window;
     HWND output = NULL;

@@ -7,20 +7,8 @@
 
 namespace {
 
-class ProcessLineTest : public ConnectedChatTest {
+class ProcessLineTest : public ChannelChatTest {
 protected:
-    void SetUp() override
-    {
-        ConnectedChatTest::SetUp();
-        Client().OpenTab("#marketbay");
-    }
-
-    std::string LastLine(const char* tab)
-    {
-        const std::string text = window.OutputText(tab);
-        return text.substr(text.rfind('\n') + 1);
-    }
-
     std::string ServerTab() { return window.OutputText("127.0.0.1"); }
 };
 

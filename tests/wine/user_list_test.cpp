@@ -11,22 +11,10 @@ namespace {
 
 typedef std::vector<std::string> Entries;
 
-Entries Listed(HWND list)
-{
-    Entries entries;
-    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, i, (LPARAM)&text[0]);
-        entries.push_back(text.c_str());
-    }
-    return entries;
-}
-
 class UserListTest : public ::testing::Test {
 protected:
     CIrcClient& Client() { return window.Client(); }
-    Entries Listed() const { return ::Listed(GetDlgItem(window.Dialog(), IDC_USER_LIST)); }
+    Entries Listed() const { return window.UserListEntries(); }
 
     TestChatWindow window;
 };

@@ -19,6 +19,18 @@ std::string ConnectedChatTest::SentSince(size_t mark, size_t length)
     return peer.Received().substr(mark);
 }
 
+void ChannelChatTest::SetUp()
+{
+    ConnectedChatTest::SetUp();
+    Client().OpenTab("#marketbay");
+}
+
+std::string ChannelChatTest::LastLine(const char* tab) const
+{
+    const std::string text = window.OutputText(tab);
+    return text.substr(text.rfind('\n') + 1);
+}
+
 bool ButtonShowsImage(HWND button, const char* path)
 {
     HBITMAP shown = (HBITMAP)SendMessageA(button, BM_GETIMAGE, IMAGE_BITMAP, 0);

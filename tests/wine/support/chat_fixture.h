@@ -27,6 +27,15 @@ protected:
     TestChatWindow window;
 };
 
+// Connected, with the "#marketbay" tab open beside the server's.
+class ChannelChatTest : public ConnectedChatTest {
+protected:
+    void SetUp() override;
+
+    // What follows the last line break in a tab's output.
+    std::string LastLine(const char* tab) const;
+};
+
 // The button shows the bitmap of this skin file.
 bool ButtonShowsImage(HWND button, const char* path);
 

@@ -105,3 +105,16 @@ std::string TestChatWindow::OutputText(const char* tabName) const
     }
     return lines;
 }
+
+std::vector<std::string> TestChatWindow::UserListEntries() const
+{
+    HWND list = GetDlgItem(m_hDialog, IDC_USER_LIST);
+    std::vector<std::string> entries;
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, (LPARAM)&text[0]);
+        entries.push_back(text.c_str());
+    }
+    return entries;
+}

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class IrcPeer;
 
@@ -24,6 +25,9 @@ public:
 
     // Text of a tab's output control, line breaks as '\n'; "" when no tab.
     std::string OutputText(const char* tabName) const;
+
+    // The user list's entries, top to bottom.
+    std::vector<std::string> UserListEntries() const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
