@@ -53,8 +53,14 @@ public:
     void LeaveServer();
 
     // Registration and services login.
+    void SendServicesLogin();
     void SendRegister(const char* password, const char* email);
     void SendIdentify(const char* password);
+    // A 451 reply (not registered yet) and the welcome (001): commands the
+    // server refused before its welcome go out again after it.
+    void OnNotRegistered(const char* rest);
+    void OnWelcome();
+    void ForgetRefusedCommands();
 
     // Input line and outgoing commands.
     void OnEnterInInputLine();

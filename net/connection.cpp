@@ -88,6 +88,7 @@ void CIrcClient::EndConnection()
     m_lineLen = 0;
     m_socket = 0;
     m_connected = 0;
+    ForgetRefusedCommands();
 }
 
 void CIrcClient::LeaveServer()

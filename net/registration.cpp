@@ -4,6 +4,17 @@
 #include "client/control_ids.h"
 #include "net/outgoing_text.h"
 #include "output/colours.h"
+#include "protocol/tokens.h"
+#include "protocol/words.h"
+
+#include <stdint.h>
+
+namespace {
+
+const char kRefusedProperty[] = "TalvoRefusedBeforeWelcome";
+enum : intptr_t { kRefusedServicesLogin = 1, kRefusedJoin = 2 };
+
+} // namespace
 
 void CIrcClient::OnSocketConnect(int error)
 {
@@ -20,6 +31,13 @@ void CIrcClient::OnSocketConnect(int error)
         return;
     }
 
+    SendLine("USER %s # # :%s\r\nNICK %s\r\n", m_szUserName, m_szRealName, m_szNick);
+    SendServicesLogin();
+    SendJoin("#marketbay");
+}
+
+void CIrcClient::SendServicesLogin()
+{
     char password[1024] = "";
     char email[1024] = "";
     GetWindowTextA(GetControl(IDC_PASSWORD), password, sizeof password);
@@ -27,12 +45,41 @@ void CIrcClient::OnSocketConnect(int error)
     CutAtLineBreak(password);
     CutAtLineBreak(email);
 
-    SendLine("USER %s # # :%s\r\nNICK %s\r\n", m_szUserName, m_szRealName, m_szNick);
     if (password[0] && email[0])
         SendRegister(password, email);
     else if (password[0])
         SendIdentify(password);
-    SendJoin("#marketbay");
+}
+
+// Everything goes out at connect time, but some servers (inspircd) welcome a
+// client only on a timer tick after its USER and NICK and refuse what came
+// before with 451. The refused commands are sent again after the welcome.
+// The record has no room for the flags: the dialog keeps them as a property.
+void CIrcClient::OnNotRegistered(const char* rest)
+{
+    char command[16];
+    WordReader(rest).Next(command, sizeof command);
+    intptr_t refused = (intptr_t)GetPropA(m_hDialog, kRefusedProperty);
+    if (EqualsIgnoringAsciiCase(command, "PRIVMSG"))
+        refused |= kRefusedServicesLogin;
+    else if (EqualsIgnoringAsciiCase(command, "JOIN"))
+        refused |= kRefusedJoin;
+    if (refused)
+        SetPropA(m_hDialog, kRefusedProperty, (HANDLE)refused);
+}
+
+void CIrcClient::OnWelcome()
+{
+    const intptr_t refused = (intptr_t)RemovePropA(m_hDialog, kRefusedProperty);
+    if (refused & kRefusedServicesLogin)
+        SendServicesLogin();
+    if (refused & kRefusedJoin)
+        SendJoin("#marketbay");
+}
+
+void CIrcClient::ForgetRefusedCommands()
+{
+    RemovePropA(m_hDialog, kRefusedProperty);
 }
 
 void CIrcClient::SendRegister(const char* password, const char* email)

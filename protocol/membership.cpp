@@ -183,7 +183,8 @@ void CIrcClient::OnMode(const ParsedLine& line, HWND output)
     WordReader words(line.rest);
     char mode[kNickSize];
     words.Next(mode, sizeof mode);
-    const char* parameter = words.Remainder();
+    // Some servers (inspircd) send the nick as a trailing parameter, ":nick".
+    const char* parameter = SkipOne(words.Remainder(), ':');
     if (!parameter[0]) {
         PrintLine(output, "\r\n%s*** ChanServ sets mode: %s", COLOUR_EVENT, mode);
         return;

@@ -9,6 +9,12 @@
 #include "protocol/numeric_time.h"
 #include "protocol/tokens.h"
 
+namespace {
+
+enum { kWelcome = 1, kNotRegistered = 451 };
+
+} // namespace
+
 void CIrcClient::OnNumericReply(int numeric, const ParsedLine& line, HWND output)
 {
     const NumericKind kind = ClassifyNumeric(numeric);
@@ -85,4 +91,9 @@ void CIrcClient::OnNumericReply(int numeric, const ParsedLine& line, HWND output
         PrintLine(output, "\r\n%s%.*s%s", COLOUR_CHAT, pieces.headLength, pieces.text, pieces.tail);
         break;
     }
+
+    if (numeric == kWelcome)
+        OnWelcome();
+    else if (numeric == kNotRegistered)
+        OnNotRegistered(line.rest);
 }

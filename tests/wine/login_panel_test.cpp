@@ -238,6 +238,23 @@ TEST_F(LoginPanelTest, LoggingInAgainBeforeTheCloseReleasesTheOldConnection)
     EXPECT_EQ(3, WinsockReferences());
 }
 
+// Servers that welcome a client only after a delay refuse what came before
+// the welcome; it goes out again after it, once.
+TEST_F(LoginPanelTest, CommandsRefusedBeforeTheWelcomeGoOutAgainAfterIt)
+{
+    ASSERT_TRUE(LogIn(peer, "tester", "abcde"));
+    size_t mark = peer.Received().size();
+    peer.Send(":srv 451 tester PRIVMSG :You have not registered.\r\n"
+              ":srv 451 tester JOIN :You have not registered.\r\n"
+              ":srv 001 tester :Welcome\r\nPING :one\r\n");
+    const std::string again = "PRIVMSG NickServ :identify abcde\r\n" + kJoin + "PONG :one\r\n";
+    EXPECT_EQ(again, Sent(mark, again.size()));
+
+    mark = peer.Received().size();
+    peer.Send(":srv 001 tester :Welcome again\r\nPING :two\r\n");
+    EXPECT_EQ("PONG :two\r\n", Sent(mark, 11));
+}
+
 TEST_F(LoginPanelTest, NickChangeInTwoPresses)
 {
     ASSERT_TRUE(LogIn(peer));

@@ -87,6 +87,9 @@ INSTANTIATE_TEST_SUITE_P(Membership, EventTest, ::testing::Values(
     EventCase{ "-v", "+alice", ":op!o@h MODE #marketbay -v alice", kChannel, "\n*** ChanServ sets mode: -v alice",
                { "alice" } },
     EventCase{ "+o on an operator", "@alice", ":op!o@h MODE #marketbay +o alice", kChannel, "", { "@alice" } },
+    // Some servers send the mode's last parameter with a leading ':'.
+    EventCase{ "+o with a colon before the nick", "alice", ":op!o@h MODE #marketbay +o :alice", kChannel,
+               "\n*** ChanServ sets mode: +o alice", { "@alice" } },
     EventCase{ "+o on other capitals", "+alice", ":op!o@h MODE #marketbay +o Alice", kChannel,
                "\n*** ChanServ sets mode: +o Alice", { "@Alice" } },
     EventCase{ "-o, then a join", "@alice", std::string(":op!o@h MODE #marketbay -o alice") + kJoinZed, kChannel,
