@@ -63,6 +63,7 @@ target_link_options(TalvoIrc PRIVATE -static -static-libgcc -static-libstdc++
 target_link_libraries(TalvoIrc PRIVATE ${TALVO_SYSTEM_LIBS})
 
 add_subdirectory(tests/wine)
+include(${PROJECT_SOURCE_DIR}/cmake/EndToEnd.cmake)
 
 # The demo host knows the module only through its public header and exports.
 add_executable(demo_host host/demo_host.cpp)

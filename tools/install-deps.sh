@@ -2,8 +2,9 @@
 # Installs, on Debian 12 as root, what building and testing the module needs:
 # the MinGW-w64 cross toolchain, 32-bit Wine with an X server to run under,
 # CMake and GoogleTest's sources, and clang with its sanitizer and fuzzer
-# runtimes for the native build, ImageMagick, sox and a font to draw the skin;
-# further packages may be named as arguments.
+# runtimes for the native build, ImageMagick, sox and a font to draw the skin,
+# and for the end-to-end tests real IRC servers, NickServ, irssi, tmux and
+# Python; further packages may be named as arguments.
 # Does nothing when all is there.
 set -euo pipefail
 
@@ -13,6 +14,7 @@ packages=(
     googletest clang libclang-rt-14-dev
     util-linux procps
     imagemagick sox fonts-dejavu-core
+    ngircd inspircd atheme-services irssi tmux python3
     "$@"
 )
 

@@ -1,0 +1,362 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios: the real DLL in the probe host under Wine, against a
+real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
+
+  scenarios.py --scenario chat|nickserv|irssi|outage --server ngircd|inspircd
+               --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
+
+The server runs already (a CTest fixture started it); the outage scenario
+stops and restarts the one in --rundir. Prints every check and closes with
+"N passed, N failed"; exits non-zero on any failure."""
+import argparse
+import os
+import re
+import shutil
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from harness import (Failed, Irssi, Probe, Servers, Tally, Wire, missing_programs, poll, port_open,
+                     wait_state)
+
+SERVER_TAB = "127.0.0.1"
+CHANNEL = "#marketbay"
+JOINED = "*** Вы находитесь на канале #marketbay"
+
+# Colours of the output (RGB) and their weight.
+EVENT = ([0, 147, 0], False)
+CONNECTION = ([0, 0, 127], False)
+ACTION = ([156, 0, 156], False)
+CTCP = ([255, 0, 0], False)
+NOTICE = ([127, 0, 0], False)
+CHAT = ([91, 140, 79], True)
+MENTION = ([255, 0, 0], True)
+OWN = ([0, 0, 252], True)
+
+SND_ASYNC = 0x0001
+
+
+class Scenario:
+    def __init__(self, options, tally):
+        self.options = options
+        self.tally = tally
+        self.port = options.port
+        self.cleanups = []
+
+    def probe(self, windows):
+        probe = Probe(self.options.build, self.options.source, self.options.workdir, windows)
+        self.cleanups.append(probe.close)
+        return probe
+
+    def irssi(self, nick):
+        irssi = Irssi(self.options.workdir, self.port, nick)
+        self.cleanups.append(irssi.close)
+        return irssi
+
+    def wire(self, nick):
+        wire = Wire(self.port, nick)
+        self.cleanups.append(wire.close)
+        return wire
+
+    def close(self):
+        for cleanup in reversed(self.cleanups):
+            try:
+                cleanup()
+            except Exception as error:  # a failed clean-up must not hide the others
+                print(f"clean-up: {error}", flush=True)
+
+    # --- Steps shared by the scenarios ---
+
+    def log_in(self, probe, window, nick, *secrets):
+        probe.act(" ".join(["login", str(window), SERVER_TAB, str(self.port), nick, *secrets]))
+
+    def wait(self, probe, window, what, condition, timeout=15):
+        return wait_state(self.tally, probe, window, what, condition, timeout)
+
+    def wait_joined(self, probe, window, nick, users):
+        state = self.wait(probe, window, f"{nick} is on {CHANNEL} with users {users}",
+                          lambda st: st.has_line(CHANNEL, JOINED) and st.users == users and st.usable("input"))
+        self.tally.equal(f"window {window}: tabs after login", state.tab_names(), [SERVER_TAB, CHANNEL])
+        self.tally.check(f"window {window}: chat panel shown", state.on_chat_panel(), state.summary())
+        return state
+
+    def expect_colour(self, probe, window, tab, text, style):
+        reply = probe.colour(window, tab, text)
+        colour, bold = style
+        self.tally.check(f"window {window}: '{text}' is {colour}{' bold' if bold else ''}",
+                         reply.get("found") and reply["colour"] == colour and reply["bold"] == bold,
+                         f"read {reply}")
+
+    def wait_nick_gone(self, wire, nick):
+        """A logout's QUIT and the next login's NICK travel on different
+        connections; the next login waits until the server has let go."""
+        self.tally.require(f"server has let go of {nick}", poll(lambda: not wire.online(nick), 10))
+
+
+def chat(s):
+    """Two windows of one host talk on the channel and in private, one
+    changes its nick, one leaves."""
+    probe = s.probe(2)
+    for window in (0, 1):
+        state = probe.state(window)
+        s.tally.check(f"window {window}: starts on the login panel", state.on_login_panel(), state.summary())
+
+    s.log_in(probe, 0, "anya")
+    state = s.wait_joined(probe, 0, "anya", ["@anya"])
+    s.tally.check("server tab: connecting line", state.has_line(SERVER_TAB, "*** Соединяюсь с 127.0.0.1..."),
+                  state.text(SERVER_TAB))
+    s.tally.check("server tab: the server's welcome",
+                  any("Welcome" in line and "anya" in line for line in state.lines(SERVER_TAB)),
+                  state.text(SERVER_TAB))
+    s.expect_colour(probe, 0, 1, JOINED, EVENT)
+
+    s.log_in(probe, 1, "boris")
+    s.wait_joined(probe, 1, "boris", ["@anya", "boris"])
+    s.wait(probe, 0, "sees boris come, listed after @anya",
+           lambda st: st.has_line(CHANNEL, "*** boris приходит") and st.users == ["@anya", "boris"])
+
+    probe.act("say 0 hello from anya")
+    s.wait(probe, 1, "shows anya's line", lambda st: st.has_line(CHANNEL, "<anya> hello from anya"))
+    s.expect_colour(probe, 1, 1, "<anya> hello from anya", CHAT)
+    state = probe.state(0)
+    s.tally.check("window 0: own line echoed", state.has_line(CHANNEL, "<anya> hello from anya"), state.summary())
+    s.expect_colour(probe, 0, 1, "<anya> hello from anya", OWN)
+
+    sounds = state.sounds["count"]
+    probe.act("say 1 anya, the copper lot is yours")
+    state = s.wait(probe, 0, "shows boris's line that names anya",
+                   lambda st: st.has_line(CHANNEL, "<boris> anya, the copper lot is yours"))
+    s.expect_colour(probe, 0, 1, "<boris> anya, the copper lot is yours", MENTION)
+    s.tally.equal("a mention asks for the sound once", state.sounds["count"], sounds + 1)
+    s.tally.equal("the sound asked for", (state.sounds["name"], state.sounds["flags"]),
+                  ("IRCSkin/Message.wav", SND_ASYNC))
+    s.tally.check("window 0: the selected channel tab has no unread mark",
+                  not state.tab(CHANNEL)[1]["unread"], state.summary())
+
+    probe.act("dblclick 0 boris")
+    state = s.wait(probe, 0, "a double click opens boris's tab",
+                   lambda st: st.tab_names() == [SERVER_TAB, CHANNEL, "boris"] and st.selected == 2)
+    sounds = state.sounds["count"]
+    probe.act("say 0 psst, private offer")
+    state = s.wait(probe, 1, "a private line opens anya's tab",
+                   lambda st: st.has_line("anya", "<anya> psst, private offer"))
+    s.tally.equal("window 1: the new private tab is selected", state.selected, state.tab("anya")[0])
+    s.tally.equal("a private message asks for the sound", state.sounds["count"], sounds + 1)
+    probe.act("say 1 deal")
+    s.wait(probe, 0, "shows the private answer", lambda st: st.has_line("boris", "<boris> deal"))
+
+    probe.act("select 0 1")
+    probe.act("say 1 one more thing")
+    s.wait(probe, 0, "marks the unselected private tab unread",
+           lambda st: st.has_line("boris", "<boris> one more thing") and st.tab("boris")[1]["unread"]
+           and not st.tab(CHANNEL)[1]["unread"])
+    probe.act("select 0 2")
+    state = probe.state(0)
+    s.tally.check("window 0: selecting the tab clears its mark",
+                  state.selected == 2 and not state.tab("boris")[1]["unread"], state.summary())
+
+    # The second press takes the new nick at once, so the server's NICK line
+    # reads, in the window that asked for it too, as the old nick's change.
+    probe.act("nick 1 borya")
+    state = s.wait(probe, 1, "own nick change",
+                   lambda st: st.has_line(CHANNEL, "*** boris теперь известен как borya")
+                   and st.users == ["@anya", "borya"])
+    s.tally.equal("window 1: the nick field shows the new nick", state.nick_field, "borya")
+    s.tally.check("window 1: back on the chat panel", state.on_chat_panel(), state.summary())
+    state = s.wait(probe, 0, "sees the nick change",
+                   lambda st: st.has_line(CHANNEL, "*** boris теперь известен как borya")
+                   and st.users == ["@anya", "borya"])
+    s.tally.check("window 0: the input line closes on the private tab of the old nick",
+                  not state.panel["input"]["enabled"], state.summary())
+
+    probe.act("logout 1")
+    s.wait(probe, 1, "back on the login panel after Выйти",
+           lambda st: st.on_login_panel() and not st.visible("tabs") and st.users == [])
+    # The quit message is one word: it is the first piece, the second is empty.
+    quit_line = "*** borya (http://talvo.example/irc ) выходит"
+    s.wait(probe, 0, "sees borya quit and the list shrink",
+           lambda st: st.users == ["@anya"] and st.has_line(CHANNEL, quit_line))
+    s.expect_colour(probe, 0, 1, quit_line, CONNECTION)
+
+
+def nickserv(s):
+    """A fresh nick registers with NickServ, identifies on the next login,
+    and is refused with a wrong password."""
+    nick, password, email = "merchant", "bazaar77", "merchant@example.org"
+    watcher = s.wire("watcher")
+    probe = s.probe(1)
+
+    s.log_in(probe, 0, nick, password, email)
+    registered = f"-NickServ- {nick} is now registered to {email}, with the password {password}."
+    s.wait(probe, 0, "NickServ registers the nick",
+           lambda st: st.has_line(SERVER_TAB, registered) and st.has_line(CHANNEL, JOINED))
+    s.expect_colour(probe, 0, 0, f"{nick} is now registered", (NOTICE[0], True))
+    s.expect_colour(probe, 0, 0, " is now registered", NOTICE)
+
+    probe.act("logout 0")
+    s.wait(probe, 0, "back on the login panel", lambda st: st.on_login_panel())
+    s.wait_nick_gone(watcher, nick)
+
+    s.log_in(probe, 0, nick, password)
+    identified = f"-NickServ- You are now identified for {nick}."
+    s.wait(probe, 0, "NickServ identifies the nick",
+           lambda st: st.has_line(SERVER_TAB, identified) and st.has_line(CHANNEL, JOINED))
+    s.expect_colour(probe, 0, 0, f"{nick}.", (NOTICE[0], True))
+
+    probe.act("logout 0")
+    s.wait(probe, 0, "back on the login panel", lambda st: st.on_login_panel())
+    s.wait_nick_gone(watcher, nick)
+
+    s.log_in(probe, 0, nick, "wrongpass9")
+    refused = f"-NickServ- Invalid password for {nick}."
+    state = s.wait(probe, 0, "NickServ refuses a wrong password", lambda st: st.has_line(SERVER_TAB, refused))
+    s.tally.check("no identification with a wrong password",
+                  not any("identified" in line for line in state.lines(SERVER_TAB)), state.text(SERVER_TAB))
+
+
+def irssi(s):
+    """irssi, operator of the channel, talks to the module and rules over it."""
+    op = s.irssi("opirssi")
+    op.wait_screen(s.tally, "connected", r"Welcome to the")
+    op.type(f"/join {CHANNEL}")
+    op.wait_screen(s.tally, "joined first", rf"opirssi \[\S+\] has joined {CHANNEL}")
+    wire = s.wire("wirepeer")
+    probe = s.probe(1)
+
+    s.log_in(probe, 0, "trader")
+    state = s.wait_joined(probe, 0, "trader", ["@opirssi", "trader"])
+    op.wait_screen(s.tally, "sees trader join", rf"trader \[\S+\] has joined {CHANNEL}")
+
+    sounds = state.sounds["count"]
+    op.type("/msg trader are you selling?")
+    state = s.wait(probe, 0, "a private message opens irssi's tab",
+                   lambda st: st.has_line("opirssi", "<opirssi> are you selling?"))
+    s.tally.check("the new private tab is selected and not marked",
+                  state.selected == 2 and not state.tabs[2]["unread"], state.summary())
+    s.tally.equal("the private message asks for the sound", state.sounds["count"], sounds + 1)
+    probe.act("select 0 1")
+    op.type("/msg trader hello again")
+    state = s.wait(probe, 0, "the unselected private tab gets the unread mark",
+                   lambda st: st.has_line("opirssi", "<opirssi> hello again") and st.tabs[2]["unread"])
+    s.tally.equal("each private message asks for the sound", state.sounds["count"], sounds + 2)
+
+    op.type("/me waves at the stalls")
+    s.wait(probe, 0, "/me arrives as an action", lambda st: st.has_line(CHANNEL, "* opirssi waves at the stalls"))
+    s.expect_colour(probe, 0, 1, "* opirssi waves at the stalls", ACTION)
+
+    op.type("/window 1")
+    op.type("/ctcp trader VERSION")
+    op.wait_screen(s.tally, "shows the VERSION answer", r"CTCP VERSION reply from trader: Talvo IRC module$")
+    op.type("/ctcp trader PING tok42xyz")
+    op.wait_screen(s.tally, "shows the PING answer with its own token", r"CTCP PING reply from trader: tok42xyz$")
+    op.type("/ping trader")
+    op.wait_screen(s.tally, "times its own PING from the echoed stamp",
+                   r"CTCP PING reply from trader: \d+\.\d+ seconds$")
+    op.type("/window 2")
+    request = re.compile(r"^\*\*\* ctcp/(version|ping) request from opirssi!~?irssi@127\.0\.0\.1$")
+    s.wait(probe, 0, "shows the three CTCP requests in irssi's tab",
+           lambda st: len([line for line in st.lines("opirssi") if request.match(line)]) == 3)
+    s.expect_colour(probe, 0, 2, "*** ctcp/version request", CTCP)
+
+    since = wire.mark()
+    wire.send("PRIVMSG trader :\x01VERSION\x01", "PRIVMSG trader :\x01PING 1234567890 42\x01")
+    answer = wire.wait(rb"NOTICE wirepeer :\x01VERSION", since)
+    s.tally.check("wire: the VERSION answer, byte for byte",
+                  answer is not None and re.fullmatch(rb":trader!\S+ NOTICE wirepeer :\x01VERSION Talvo IRC module\x01",
+                                                      answer), answer)
+    answer = wire.wait(rb"NOTICE wirepeer :\x01PING", since)
+    s.tally.check("wire: the PING answer carries the token unchanged",
+                  answer is not None and re.fullmatch(rb":trader!\S+ NOTICE wirepeer :\x01PING 1234567890 42\x01",
+                                                      answer), answer)
+
+    # The list shows one mark: a voice given to an operator replaces the '@',
+    # and taking the operator's status from a voiced user changes nothing.
+    for mode, users in (("+o", ["@opirssi", "@trader"]), ("-o", ["@opirssi", "trader"]),
+                        ("+o", ["@opirssi", "@trader"]), ("+v", ["@opirssi", "+trader"]),
+                        ("-o", ["@opirssi", "+trader"]), ("-v", ["@opirssi", "trader"])):
+        op.type(f"/mode {CHANNEL} {mode} trader")
+        s.wait(probe, 0, f"{mode} on trader: the list reads {users}",
+               lambda st: st.users == users and st.has_line(CHANNEL, f"*** ChanServ sets mode: {mode} trader"))
+
+    op.type("/kick trader enough for today")
+    kicked = f"*** ты был выкинут с канала {CHANNEL} пользователем opirssi (enough for today)"
+    state = s.wait(probe, 0, "a kick returns to the login panel with the reason in the server tab",
+                   lambda st: st.on_login_panel() and st.has_line(SERVER_TAB, kicked))
+    s.tally.equal("only the server tab is left, in sight", (state.tab_names(), state.visible("tabs")),
+                  ([SERVER_TAB], True))
+    op.wait_screen(s.tally, "shows the kick", rf"trader was kicked from {CHANNEL} by opirssi \[enough for today\]")
+
+    op.type("/clear")
+    s.log_in(probe, 0, "trader")
+    s.wait_joined(probe, 0, "trader", ["@opirssi", "trader"])
+    op.wait_screen(s.tally, "sees trader back", rf"trader \[\S+\] has joined {CHANNEL}")
+
+
+def outage(s):
+    """The server goes away mid-session and comes back."""
+    servers = Servers(s.options.source, s.options.rundir)
+    probe = s.probe(1)
+    s.log_in(probe, 0, "keeper")
+    state = s.wait_joined(probe, 0, "keeper", ["@keeper"])
+    welcome = [line for line in state.lines(SERVER_TAB) if "Welcome" in line]
+
+    print(servers.stop().strip(), flush=True)
+    s.tally.require("the server is gone", not port_open(s.port))
+    state = s.wait(probe, 0, "back on the login panel", lambda st: st.on_login_panel() and st.users == [])
+    s.tally.equal("only the server tab is left", state.tab_names(), [SERVER_TAB])
+    s.tally.check("the server tab is in sight", state.visible("tabs"), state.summary())
+    s.tally.check("the server tab keeps its last lines", welcome and welcome[0] in state.lines(SERVER_TAB),
+                  state.text(SERVER_TAB))
+    # The server's farewell (ERROR) ends the tab; each server words it its own way.
+    farewell = state.lines(SERVER_TAB)[-1]
+    print(f"farewell: {farewell}", flush=True)
+    s.tally.check("the server's farewell is the last line", farewell.startswith("*** "), state.text(SERVER_TAB))
+    s.expect_colour(probe, 0, 0, farewell, NOTICE)
+
+    print(servers.start(s.options.server).strip(), flush=True)
+    s.log_in(probe, 0, "keeper")
+    s.wait_joined(probe, 0, "keeper", ["@keeper"])
+
+
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "outage": outage}
+NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "outage": []}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--scenario", choices=sorted(SCENARIOS), required=True)
+    parser.add_argument("--server", choices=["ngircd", "inspircd"], required=True)
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--workdir", required=True)
+    parser.add_argument("--rundir")
+    options = parser.parse_args()
+
+    shutil.rmtree(options.workdir, ignore_errors=True)
+    os.makedirs(options.workdir)
+    tally = Tally()
+    scenario = Scenario(options, tally)
+    started = time.monotonic()
+    print(f"{options.scenario} against {options.server} on 127.0.0.1:{options.port}", flush=True)
+    try:
+        missing = missing_programs(*NEEDS[options.scenario])
+        tally.require("programs installed", not missing,
+                      f"missing: {' '.join(missing)} (tools/install-deps.sh installs them)")
+        tally.require(f"{options.server} answers on port {options.port}", port_open(options.port),
+                      "the fixture that starts it failed or was not run")
+        SCENARIOS[options.scenario](scenario)
+    except Failed as failure:
+        if not failure.counted:
+            tally.check("the scenario ran to its end", False, str(failure))
+    except Exception as error:
+        tally.check("the scenario ran to its end", False, f"{type(error).__name__}: {error}")
+    finally:
+        scenario.close()
+    print(f"{options.scenario}/{options.server}: {time.monotonic() - started:.1f} s", flush=True)
+    print(tally.closing_line(), flush=True)
+    return 1 if tally.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
