@@ -1,5 +1,8 @@
 #include "client/irc_client.h"
 
+#include "client/control_font.h"
+#include "client/control_ids.h"
+
 #include <string.h>
 
 CIrcClient::CIrcClient(HWND hDialog)
@@ -41,7 +44,8 @@ CIrcClient::~CIrcClient()
     if (m_tabCount != 0)
         ResetToLogin();
     DeleteObject(m_hFont);
-    ReleaseUserListFont();
+    ReleaseTahomaFont(m_hTabCtrl);
+    ReleaseTahomaFont(GetControl(IDC_USER_LIST));
     delete[] m_tabs;
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.

@@ -61,6 +61,8 @@ public:
     void OnNotRegistered(const char* rest);
     void OnWelcome();
     void ForgetRefusedCommands();
+    // Answers to CTCP requests are paced per connection.
+    void ForgetCtcpAnswers();
 
     // Input line and outgoing commands.
     void OnEnterInInputLine();
@@ -128,7 +130,6 @@ public:
     void AddUser(const char* nick);
     void RemoveUser(const char* nick);
     bool NotInUserList(const char* text) const;
-    void ReleaseUserListFont();
 
     HFONT m_hFont;
     int64_t m_pingTimes[kPingSlots];

@@ -2,6 +2,7 @@
 // of the tab control and their page windows.
 #include "client/irc_client.h"
 
+#include "client/control_font.h"
 #include "client/control_ids.h"
 #include "protocol/tokens.h"
 
@@ -88,11 +89,7 @@ void SelectChannelTab(CIrcClient& client)
 void CIrcClient::InitTabControl()
 {
     m_hTabCtrl = GetControl(IDC_TABS);
-    // No field keeps the font: it serves the tab control for the window's life.
-    const HFONT font = CreateFontA(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                   OUT_RASTER_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   FIXED_PITCH | FF_MODERN, "Tahoma");
-    SendMessageA(m_hTabCtrl, WM_SETFONT, (WPARAM)font, TRUE);
+    SetTahomaFont(m_hTabCtrl, FW_NORMAL);
 }
 
 HWND CIrcClient::FindTab(const char* name) const

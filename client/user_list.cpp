@@ -2,6 +2,7 @@
 // leading '@' (operator) or '+' (voiced), kept in the box's sorted order.
 #include "client/irc_client.h"
 
+#include "client/control_font.h"
 #include "client/control_ids.h"
 #include "protocol/words.h"
 
@@ -11,28 +12,6 @@
 namespace {
 
 enum { kNickSize = 1024 };
-
-// The packed record has no room for the list font, so the list box keeps it
-// under this property: created on first use, released with the record.
-const char kListFontProperty[] = "TalvoUserListFont";
-
-void SetListFont(HWND list)
-{
-    if (!list)
-        return;
-    HFONT font = (HFONT)GetPropA(list, kListFontProperty);
-    if (!font) {
-        font = CreateFontA(13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_RASTER_PRECIS, 0, 0, FIXED_PITCH | FF_MODERN, "Tahoma");
-        if (!font)
-            return;
-        if (!SetPropA(list, kListFontProperty, font)) {
-            DeleteObject(font);
-            return;
-        }
-    }
-    SendMessageA(list, WM_SETFONT, (WPARAM)font, TRUE);
-}
 
 // Deletes the first entry equal to text, ignoring case as the list box does.
 bool DeleteEntry(HWND list, const char* text)
@@ -54,7 +33,7 @@ void CIrcClient::ClearUserList()
 void CIrcClient::AddUserNames(const char* names)
 {
     HWND list = GetControl(IDC_USER_LIST);
-    SetListFont(list);
+    SetTahomaFont(list, FW_BOLD);
     WordReader words(names);
     char name[kNickSize];
     // A trailing space ends the list; two spaces in a row give an empty entry.
@@ -67,7 +46,7 @@ void CIrcClient::AddUserNames(const char* names)
 void CIrcClient::AddUser(const char* nick)
 {
     HWND list = GetControl(IDC_USER_LIST);
-    SetListFont(list);
+    SetTahomaFont(list, FW_BOLD);
     char name[kNickSize];
     if (m_nickPrefix == '@') {
         snprintf(name, sizeof name, "%c%s", m_nickPrefix, nick);
@@ -116,17 +95,4 @@ bool CIrcClient::NotInUserList(const char* text) const
             return false;
     }
     return true;
-}
-
-void CIrcClient::ReleaseUserListFont()
-{
-    HWND list = GetControl(IDC_USER_LIST);
-    if (!list)
-        return;
-    HFONT font = (HFONT)RemovePropA(list, kListFontProperty);
-    if (!font)
-        return;
-    // The box must not keep drawing with a deleted font.
-    SendMessageA(list, WM_SETFONT, 0, FALSE);
-    DeleteObject(font);
 }

@@ -305,3 +305,23 @@ TEST_F(TabsTest, FullTableRefusesAnotherTab)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TabFont, OneTahomaForTheWindowReleasedWithIt)
+{
+    HFONT font = NULL;
+    {
+        TestChatWindow window;
+        window.Client().InitTabControl();
+        font = (HFONT)SendMessageA(window.Client().m_hTabCtrl, WM_GETFONT, 0, 0);
+        LOGFONTA logFont = {};
+        ASSERT_EQ((int)sizeof logFont, GetObjectA(font, sizeof logFont, &logFont));
+        EXPECT_EQ(13, logFont.lfHeight);
+        EXPECT_EQ(FW_NORMAL, logFont.lfWeight);
+        EXPECT_STREQ("Tahoma", logFont.lfFaceName);
+    }
+    EXPECT_EQ(0u, GetObjectType(font));
+}
+
+} // namespace

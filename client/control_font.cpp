@@ -1,0 +1,35 @@
+#include "client/control_font.h"
+
+namespace {
+const char kFontProperty[] = "TalvoControlFont";
+}
+
+void SetTahomaFont(HWND control, int weight)
+{
+    if (!control)
+        return;
+    HFONT font = (HFONT)GetPropA(control, kFontProperty);
+    if (!font) {
+        font = CreateFontA(13, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_RASTER_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Tahoma");
+        if (!font)
+            return;
+        if (!SetPropA(control, kFontProperty, font)) {
+            DeleteObject(font);
+            return;
+        }
+    }
+    SendMessageA(control, WM_SETFONT, (WPARAM)font, TRUE);
+}
+
+void ReleaseTahomaFont(HWND control)
+{
+    if (!control)
+        return;
+    HFONT font = (HFONT)RemovePropA(control, kFontProperty);
+    if (!font)
+        return;
+    // The control must not keep drawing with a deleted font.
+    SendMessageA(control, WM_SETFONT, 0, FALSE);
+    DeleteObject(font);
+}
