@@ -89,6 +89,7 @@ void CIrcClient::EndConnection()
     m_socket = 0;
     m_connected = 0;
     ForgetRefusedCommands();
+    ForgetCtcpAnswers();
 }
 
 void CIrcClient::LeaveServer()

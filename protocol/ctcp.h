@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 // Room for any message text of a received line.
 enum { kCtcpTextSize = 4096 };
@@ -44,3 +45,17 @@ size_t ComposeCtcpAnswer(char* answer, size_t size, const char* nick, const char
 // The number a PING reply carries, read as a decimal number: the index of
 // the send time to measure from, or -1 when it is missing or not below slots.
 int ReadPingSlot(const CtcpMessage& reply, int slots);
+
+// Answers to requests are paced as a bucket of kCtcpAnswerBurst answers that
+// gets one back every kCtcpAnswerInterval milliseconds. A server that charges
+// two seconds a line and stops reading only beyond ten seconds ahead (RFC 1459
+// flood control) is at most ten seconds ahead after a whole burst and falls
+// back a second with every later answer: whatever a flood asks, the server
+// keeps reading and nothing piles up to an excess flood.
+constexpr uint32_t kCtcpAnswerBurst = 5;
+constexpr uint32_t kCtcpAnswerInterval = 3000;
+
+// The bucket is one tick count, fullAt: when it is full again (0, a time
+// past, or one too far ahead to be ours, means full now). Returns whether an
+// answer is left at tick now, and takes it.
+bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now);

@@ -7,16 +7,32 @@
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
 
+#include <stdint.h>
 #include <string.h>
 #include <time.h>
 
 namespace {
 
 const char kVersionAnswer[] = "Talvo IRC module";
+const char kAnswerPaceProperty[] = "TalvoCtcpAnswersFullAt";
+
+// The record has no room for the pace of answers: the dialog keeps the
+// bucket's tick as a property (none reads as a full bucket).
+bool TakeAnswer(CIrcClient& client)
+{
+    uint32_t fullAt = (uint32_t)(uintptr_t)GetPropA(client.m_hDialog, kAnswerPaceProperty);
+    if (!TakeCtcpAnswer(fullAt, GetTickCount()))
+        return false;
+    SetPropA(client.m_hDialog, kAnswerPaceProperty, (HANDLE)(uintptr_t)fullAt);
+    return true;
+}
 
 // Answers go out through "%s": nothing from the network is ever a format.
+// Requests beyond the pace are still shown, only not answered.
 void SendCtcpAnswer(CIrcClient& client, const char* nick, const char* word, const char* parameter)
 {
+    if (!TakeAnswer(client))
+        return;
     char answer[kCtcpAnswerLimit + 1];
     ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter);
     client.SendLine("%s", answer);
@@ -68,6 +84,12 @@ void OnCtcpReply(CIrcClient& client, const ParsedLine& line, HWND output)
 }
 
 } // namespace
+
+// A new connection is a new server's count of our lines.
+void CIrcClient::ForgetCtcpAnswers()
+{
+    RemovePropA(m_hDialog, kAnswerPaceProperty);
+}
 
 void CIrcClient::OnPrivmsg(const ParsedLine& line, HWND output)
 {

@@ -12,7 +12,9 @@ void CIrcClient::HandleServerLine(const ParsedLine& line, HWND output)
         // the format puts it back.
         PrintLine(output, "\r\n%s-%s- *** %s", COLOUR_NOTICE, m_szServer, line.args);
     } else if (EqualsIgnoringAsciiCase(line.command, "PING")) {
-        SendLine("PONG :%s\r\n", line.params);
+        // The token is cut so that the answer stays one line of 512 bytes.
+        const int tokenLimit = 512 - (int)(sizeof "PONG :\r\n" - 1);
+        SendLine("PONG :%.*s\r\n", tokenLimit, line.params);
     } else if (EqualsIgnoringAsciiCase(line.command, "ERROR")) {
         PrintLine(output, "\r\n%s*** %s", COLOUR_NOTICE, line.args);
         ClearUserList();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -117,6 +118,46 @@ TEST(CtcpAnswer, SmallBuffers)
 {
     EXPECT_EQ("N\x01\r\n", Answer("Alice", "PING", "12345", 5));
     EXPECT_EQ("", Answer("Alice", "PING", "12345", 4));
+}
+
+// Ticks at which answers were taken, from a first request at `start`.
+std::string Taken(uint32_t start, const std::vector<uint32_t>& offsets, uint32_t fullAt = 0)
+{
+    std::string taken;
+    for (uint32_t offset : offsets)
+        taken += TakeCtcpAnswer(fullAt, start + offset) ? 'y' : 'n';
+    return taken;
+}
+
+TEST(CtcpAnswerPace, BurstThenOneEveryInterval)
+{
+    const uint32_t t = kCtcpAnswerInterval;
+    ASSERT_EQ(5u, kCtcpAnswerBurst);
+    EXPECT_EQ("yyyyynn", Taken(1000, { 0, 0, 0, 0, 0, 0, t - 1 }));
+    EXPECT_EQ("yyyyyyny", Taken(1000, { 0, 0, 0, 0, 0, t, t, 2 * t }));
+    // After a quiet stretch the whole burst is back, no more.
+    EXPECT_EQ("yyyyyyyyyyn", Taken(1000, { 0, 0, 0, 0, 0, 10 * t, 10 * t, 10 * t, 10 * t, 10 * t, 10 * t }));
+    // A steady pace of one an interval is always answered.
+    EXPECT_EQ("yyyyyyyy", Taken(1000, { 0, t, 2 * t, 3 * t, 4 * t, 5 * t, 6 * t, 7 * t }));
+}
+
+TEST(CtcpAnswerPace, TicksWrapAround)
+{
+    // The sixth is refused; one interval later (past the wrap) one more is taken.
+    EXPECT_EQ("yyyyynyn", Taken(0xFFFFF000u, { 0, 0, 0, 0, 0, 0, 0x1000, 0x1000 }));
+}
+
+TEST(CtcpAnswerPace, AStateFarAheadOrLongPastIsAFullBucket)
+{
+    EXPECT_EQ("yyyyyn", Taken(5000, { 0, 0, 0, 0, 0, 0 }, 5000 + 100000));
+    EXPECT_EQ("yyyyyn", Taken(5000, { 0, 0, 0, 0, 0, 0 }, 1));
+    // A missing state reads as 0, even just before the ticks wrap.
+    EXPECT_EQ("yyyyyn", Taken(123456, { 0, 0, 0, 0, 0, 0 }));
+    EXPECT_EQ("yyyyyn", Taken(0xFFFFFFFFu, { 0, 0, 0, 0, 0, 0 }));
+    // A bucket full again exactly at the wrap is kept as 1, not as "full".
+    uint32_t fullAt = 0;
+    EXPECT_TRUE(TakeCtcpAnswer(fullAt, 0u - kCtcpAnswerInterval));
+    EXPECT_EQ(1u, fullAt);
 }
 
 } // namespace

@@ -64,8 +64,9 @@ TEST_F(ConnectionTest, OverlongLineIsCutAndItsTailDropped)
     const size_t mark = peer.Received().size();
     ServerSends(head + tail + "\r\nPING :ok\r\n");
 
-    // The PONG is cut to the send buffer but still ends its line.
-    const std::string pong = "PONG :" + std::string(2039, 'x') + "\r\n";
+    // The PONG is cut to one 512-byte line (where the line itself was cut
+    // is the line assembler's native test); the tail is never answered.
+    const std::string pong = "PONG :" + std::string(504, 'x') + "\r\n";
     EXPECT_EQ(pong + "PONG :ok\r\n", SentSince(mark, pong.size() + 10));
 }
 

@@ -173,6 +173,8 @@ TEST_F(MessagesTest, CtcpRequestsAnswerAndShowWithoutMarkOrSound)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.description);
         Select(kServerTab);
+        // Each row starts with the whole budget of answers.
+        Client().ForgetCtcpAnswers();
         const int sounds = MessageSoundRequests();
         const std::string answer = AnswerTo(row.line, row.answer.size());
         EXPECT_EQ(row.answer, answer);

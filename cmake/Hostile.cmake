@@ -1,0 +1,19 @@
+# The hostile corpus: every transcript under tests/hostile/ is played into a
+# logged-in chat window of the real DLL by the replay tool, one test each.
+
+add_executable(replay tools/replay.cpp)
+target_include_directories(replay PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_options(replay PRIVATE -static)
+target_link_libraries(replay PRIVATE ws2_32)
+add_dependencies(replay TalvoIrc skin)
+
+set(HOSTILE_DIR ${PROJECT_SOURCE_DIR}/tests/hostile)
+file(GLOB_RECURSE HOSTILE_TRANSCRIPTS CONFIGURE_DEPENDS ${HOSTILE_DIR}/*.irc)
+foreach(transcript IN LISTS HOSTILE_TRANSCRIPTS)
+    # tests/hostile/framing/overlong.irc is the test hostile.framing.overlong
+    file(RELATIVE_PATH name ${HOSTILE_DIR} ${transcript})
+    string(REGEX REPLACE "\\.irc$" "" name ${name})
+    string(REPLACE "/" "." name ${name})
+    add_test(NAME hostile.${name} COMMAND replay ${transcript} 1 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    set_tests_properties(hostile.${name} PROPERTIES TIMEOUT 300)
+endforeach()
