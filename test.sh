@@ -22,7 +22,9 @@ trap 'WINEPREFIX="$root/build/win/wineprefix" wineserver -k 2>/dev/null || true;
 
 status=0
 (cd build/native && ctest --output-on-failure) || status=1
-grep -h '^Done [0-9]* runs' build/native/fuzz/*.log 2>/dev/null | sed 's/^/fuzzer: /' || true
+for log in build/native/fuzz/*_corpus.log; do
+    if [ -f "$log" ]; then echo "fuzzer $(basename "$log" _corpus.log): $(grep -h '^Done [0-9]* runs' "$log")"; fi
+done
 (cd build/win && ctest -j2 --output-on-failure) || status=1
 # Pictures of every panel, to look at: out/screenshots/.
 tools/screenshots.sh build/win || status=1

@@ -16,6 +16,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 # module that holds them).
 add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
+    client/control_font.cpp
     client/irc_client.cpp
     client/layout.cpp
     client/login_panel.cpp
@@ -64,6 +65,7 @@ target_link_libraries(TalvoIrc PRIVATE ${TALVO_SYSTEM_LIBS})
 
 add_subdirectory(tests/wine)
 include(${PROJECT_SOURCE_DIR}/cmake/EndToEnd.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/Hostile.cmake)
 
 # The demo host knows the module only through its public header and exports.
 add_executable(demo_host host/demo_host.cpp)
@@ -86,3 +88,10 @@ target_include_directories(screenshots PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(screenshots PRIVATE -static)
 target_link_libraries(screenshots PRIVATE ws2_32)
 add_dependencies(screenshots TalvoIrc skin)
+
+# A long soak of one chat window, run by tools/soak.sh.
+add_executable(soak tools/soak.cpp)
+target_include_directories(soak PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_options(soak PRIVATE -static)
+target_link_libraries(soak PRIVATE ws2_32 psapi)
+add_dependencies(soak TalvoIrc skin)

@@ -1,9 +1,9 @@
 // Arbitrary server bytes through the client's line path: chunked as recv
 // would deliver them, assembled into lines, parsed, routed to a tab (numeric
 // replies cut into their pieces), and written out with the output formatting.
+#include "checked_output.h"
 #include "net/line_assembler.h"
 #include "output/colours.h"
-#include "output/format_walk.h"
 #include "protocol/ctcp.h"
 #include "protocol/line_parser.h"
 #include "protocol/numeric_pieces.h"
@@ -20,44 +20,6 @@ namespace {
 struct Client {
     char ioBuf[2048];
     int32_t lineLen;
-};
-
-void Expect(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-// Traps on any call out of the order the output control relies on.
-class CheckedOutput final : public LineOutput {
-public:
-    void MoveCaretToEnd() override { Expect(calls == 0); ++calls; }
-    void ApplyFormat(const TextFormat& format) override { CheckFormat(format); }
-    void SetFormat(const TextFormat& format) override { CheckFormat(format); }
-    void InsertRun(const char* run) override
-    {
-        Expect(calls > 0 && !scrolled && run[0] != '\0');
-        inserted += strlen(run);
-        ++calls;
-    }
-    void PlayMessageSound() override { Expect(calls > 0 && !scrolled); }
-    void ScrollToBottom() override
-    {
-        Expect(calls > 0 && !scrolled && inserted < kFormattedLineSize);
-        scrolled = true;
-    }
-
-    int calls = 0;
-    size_t inserted = 0;
-    bool scrolled = false;
-
-private:
-    void CheckFormat(const TextFormat& format)
-    {
-        Expect(calls > 0 && !scrolled && (format.mask & ~kMaskAll) == 0 &&
-               (format.effects & ~(kEffectBold | kEffectUnderline)) == 0);
-        ++calls;
-    }
 };
 
 // Writes the line's text as a chat line would be; the sender's bits choose
