@@ -4,7 +4,7 @@
 add_executable(replay tools/replay.cpp)
 target_include_directories(replay PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(replay PRIVATE -static)
-target_link_libraries(replay PRIVATE ws2_32)
+target_link_libraries(replay PRIVATE host_kit ws2_32)
 add_dependencies(replay TalvoIrc skin)
 
 set(HOSTILE_DIR ${PROJECT_SOURCE_DIR}/tests/hostile)

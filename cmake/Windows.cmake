@@ -63,6 +63,11 @@ target_link_options(TalvoIrc PRIVATE -static -static-libgcc -static-libstdc++
                     -Wl,--enable-stdcall-fixup)
 target_link_libraries(TalvoIrc PRIVATE ${TALVO_SYSTEM_LIBS})
 
+# What the host-side tools share (tools/host_kit.h).
+add_library(host_kit STATIC tools/host_kit.cpp)
+target_include_directories(host_kit PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(host_kit PUBLIC ws2_32 user32)
+
 add_subdirectory(tests/wine)
 include(${PROJECT_SOURCE_DIR}/cmake/EndToEnd.cmake)
 include(${PROJECT_SOURCE_DIR}/cmake/Hostile.cmake)
@@ -86,12 +91,12 @@ add_custom_target(skin ALL DEPENDS ${SKIN_DIR}/INPUT.BMP)
 add_executable(screenshots tools/screenshots.cpp)
 target_include_directories(screenshots PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(screenshots PRIVATE -static)
-target_link_libraries(screenshots PRIVATE ws2_32)
+target_link_libraries(screenshots PRIVATE host_kit ws2_32)
 add_dependencies(screenshots TalvoIrc skin)
 
 # A long soak of one chat window, run by tools/soak.sh.
 add_executable(soak tools/soak.cpp)
 target_include_directories(soak PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(soak PRIVATE -static)
-target_link_libraries(soak PRIVATE ws2_32 psapi)
+target_link_libraries(soak PRIVATE host_kit ws2_32 psapi)
 add_dependencies(soak TalvoIrc skin)

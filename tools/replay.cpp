@@ -20,6 +20,7 @@
 
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
+#include "tools/host_kit.h"
 #include "protocol/ctcp.h"
 
 #include <ctype.h>
@@ -75,18 +76,8 @@ public:
         WSADATA data;
         if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
             return false;
-        m_listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (bind(m_listener, (sockaddr*)&address, sizeof address) != 0 || listen(m_listener, 1) != 0)
-            return false;
-        int length = sizeof address;
-        getsockname(m_listener, (sockaddr*)&address, &length);
-        m_port = ntohs(address.sin_port);
-        u_long nonBlocking = 1;
-        ioctlsocket(m_listener, FIONBIO, &nonBlocking);
-        return true;
+        m_listener = ListenOnLoopback(m_port);
+        return m_listener != INVALID_SOCKET;
     }
     ~LoopbackPeer()
     {
@@ -329,24 +320,20 @@ int main(int argc, char** argv)
     }
     const unsigned long seed = argc > 2 ? strtoul(argv[2], NULL, 10) : 1;
 
-    HMODULE library = LoadLibraryA("TalvoIrc.dll");
-    TalvoReceiveMessageProc receiveMessage =
-        library ? TALVO_GET_PROC(TalvoReceiveMessageProc, library, "ReceiveMessage") : NULL;
+    TalvoReceiveMessageProc receiveMessage = LoadModuleReceiver();
     if (!receiveMessage) {
         fprintf(stderr, "replay: cannot load TalvoIrc.dll or its exports\n");
         return 1;
     }
     // The host stays hidden: the corpus holds bursts of thousands of lines,
     // which a hidden output takes in many times faster than a drawn one.
-    HWND host = CreateWindowExA(0, "STATIC", "Talvo IRC replay", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 760,
-                                560, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    CreateWindowRecord record = {};
-    record.hParent = host;
-    if (receiveMessage(0, MM_CREATE_WINDOW, &record, 0) != MM_OK) {
+    CreateWindowRecord record;
+    HWND dialog = CreateChatWindow(receiveMessage, "Talvo IRC replay", false, record);
+    if (!dialog) {
         fprintf(stderr, "replay: the module could not create a chat window\n");
         return 1;
     }
-    HWND dialog = GetWindow(host, GW_CHILD);
+    HWND host = record.hParent;
 
     LoopbackPeer peer;
     if (!peer.Listen()) {

@@ -8,6 +8,7 @@
 
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
+#include "tools/host_kit.h"
 
 #include <commctrl.h>
 
@@ -39,17 +40,7 @@ public:
     {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
-        m_listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, (sockaddr*)&address, sizeof address);
-        listen(m_listener, 1);
-        int length = sizeof address;
-        getsockname(m_listener, (sockaddr*)&address, &length);
-        m_port = ntohs(address.sin_port);
-        u_long nonBlocking = 1;
-        ioctlsocket(m_listener, FIONBIO, &nonBlocking);
+        m_listener = ListenOnLoopback(m_port);
     }
     ~ScriptedServer()
     {
@@ -149,20 +140,16 @@ void SelectTab(HWND dialog, int index)
 int main(int argc, char** argv)
 {
     const std::string dir = argc > 1 ? argv[1] : ".";
-    HMODULE library = LoadLibraryA("TalvoIrc.dll");
-    if (!library) {
+    g_receiveMessage = LoadModuleReceiver();
+    if (!g_receiveMessage) {
         fprintf(stderr, "screenshots: cannot load TalvoIrc.dll\n");
         return 1;
     }
-    g_receiveMessage = TALVO_GET_PROC(TalvoReceiveMessageProc, library, "ReceiveMessage");
-
-    HWND host = CreateWindowExA(0, "STATIC", "Talvo IRC", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                0, 0, 760, 560, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    CreateWindowRecord record = {};
-    record.hParent = host;
-    if (g_receiveMessage(0, MM_CREATE_WINDOW, &record, 0) != MM_OK)
+    CreateWindowRecord record;
+    HWND dialog = CreateChatWindow(g_receiveMessage, "Talvo IRC", true, record);
+    if (!dialog)
         return 1;
-    HWND dialog = GetWindow(host, GW_CHILD);
+    HWND host = record.hParent;
     Pump(300);
 
     SetDlgItemTextA(dialog, IDC_NICK, "tester");

@@ -14,6 +14,7 @@
 
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
+#include "tools/host_kit.h"
 
 #include <psapi.h>
 
@@ -208,16 +209,7 @@ class Peer {
 public:
     Peer()
     {
-        m_listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listener, (sockaddr*)&address, sizeof address);
-        listen(m_listener, 1);
-        int length = sizeof address;
-        getsockname(m_listener, (sockaddr*)&address, &length);
-        m_port = ntohs(address.sin_port);
-        SetNonBlocking(m_listener);
+        m_listener = ListenOnLoopback(m_port);
     }
     ~Peer()
     {
@@ -452,25 +444,21 @@ int main(int argc, char** argv)
     const size_t total = argc > 1 ? strtoul(argv[1], NULL, 10) : 200000;
     const uint32_t seed = argc > 2 ? strtoul(argv[2], NULL, 10) : 1;
 
-    HMODULE library = LoadLibraryA("TalvoIrc.dll");
-    if (!library) {
+    g_receiveMessage = LoadModuleReceiver();
+    if (!g_receiveMessage) {
         fprintf(stderr, "soak: cannot load TalvoIrc.dll\n");
         return 1;
     }
-    g_receiveMessage = TALVO_GET_PROC(TalvoReceiveMessageProc, library, "ReceiveMessage");
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
 
     // Never shown: see the top of the file.
-    HWND host = CreateWindowExA(0, "STATIC", "Talvo IRC soak", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                                760, 560, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    CreateWindowRecord record = {};
-    record.hParent = host;
-    if (g_receiveMessage(0, MM_CREATE_WINDOW, &record, 0) != MM_OK) {
+    CreateWindowRecord record;
+    HWND dialog = CreateChatWindow(g_receiveMessage, "Talvo IRC soak", false, record);
+    if (!dialog) {
         fprintf(stderr, "soak: no chat window\n");
         return 1;
     }
-    HWND dialog = GetWindow(host, GW_CHILD);
     PumpFor(200);
     // The sound off, as in a busy channel: every mention of the nick would
     // play the message sound, and Wine without a sound card takes its time.

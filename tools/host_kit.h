@@ -1,0 +1,20 @@
+// What the host-side tools share: the module loaded through its exports, one
+// chat window in a host window of the tool's own, and a loopback listener for
+// the scripted server that talks to it.
+#pragma once
+
+#include <winsock2.h>
+
+#include "include/talvo_irc.h"
+
+// ReceiveMessage of TalvoIrc.dll, or null when the DLL or the export is missing.
+TalvoReceiveMessageProc LoadModuleReceiver();
+
+// Creates a 760 by 560 host window and a chat window in it; record.hParent
+// is the host. Returns the chat dialog, or null when the module refused.
+HWND CreateChatWindow(TalvoReceiveMessageProc receiveMessage, const char* title, bool visible,
+                      CreateWindowRecord& record);
+
+// A non-blocking listener on 127.0.0.1 at a free port, or INVALID_SOCKET.
+// The caller has started the socket library.
+SOCKET ListenOnLoopback(unsigned short& port);
