@@ -31,6 +31,7 @@ add_library(talvo_objects OBJECT
     net/server_list.cpp
     net/socket_events.cpp
     output/message_sound.cpp
+    output/output_batch.cpp
     output/print_line.cpp
     protocol/local_time.cpp
     protocol/membership.cpp

@@ -5,8 +5,17 @@
 #include "net/line_assembler.h"
 #include "net/quit_reason.h"
 #include "output/colours.h"
+#include "output/output_batch.h"
 
 #include <string.h>
+
+namespace {
+
+// How long one FD_READ may go on reading before the window handles its
+// other messages again: a flood is shown in steps, and typing keeps working.
+const DWORD kReadBudgetMs = 50;
+
+} // namespace
 
 bool CIrcClient::Connect(unsigned short port)
 {
@@ -58,15 +67,25 @@ bool CIrcClient::Connect(unsigned short port)
     return true;
 }
 
+// Reads what has arrived, chunk by chunk, for up to kReadBudgetMs, and
+// shows the lines of all of it at once: a burst costs one redraw per read
+// instead of one per line. Data left over brings another FD_READ.
 void CIrcClient::OnSocketRead()
 {
     if (!m_connected)
         return;
 
-    char chunk[1024];
-    const int received = recv(m_socket, chunk, sizeof chunk, 0);
-    m_lineLen = AppendReceivedBytes(m_ioBuf, sizeof m_ioBuf, m_lineLen, chunk, received,
-                                    &CIrcClient::DispatchReceivedLine, this);
+    COutputBatch batch(m_hDialog);
+    const SOCKET socket = m_socket;
+    const DWORD start = GetTickCount();
+    do {
+        char chunk[1024];
+        const int received = recv(socket, chunk, sizeof chunk, 0);
+        if (received <= 0)
+            break;
+        m_lineLen = AppendReceivedBytes(m_ioBuf, sizeof m_ioBuf, m_lineLen, chunk, received,
+                                        &CIrcClient::DispatchReceivedLine, this);
+    } while (m_connected && m_socket == socket && GetTickCount() - start < kReadBudgetMs);
 }
 
 bool CIrcClient::DispatchReceivedLine(void* client)

@@ -2,6 +2,7 @@
 // the text and the character format at chosen characters.
 #include "output/colours.h"
 #include "output/message_sound.h"
+#include "output/output_batch.h"
 #include "support/output_reading.h"
 #include "support/test_window.h"
 
@@ -22,7 +23,8 @@ WNDPROC g_controlProc;
 LRESULT CALLBACK LogOutputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == EM_SETSEL || message == EM_SCROLLCARET || message == EM_REPLACESEL ||
-        message == EM_GETCHARFORMAT || message == EM_SETCHARFORMAT || message == WM_VSCROLL)
+        message == EM_STREAMIN || message == EM_GETCHARFORMAT || message == EM_SETCHARFORMAT ||
+        message == WM_VSCROLL)
         g_log->push_back(std::make_pair(message, wParam));
     return CallWindowProcA(g_controlProc, window, message, wParam, lParam);
 }
@@ -118,9 +120,50 @@ TEST_F(PrintLineTest, WithoutControlTheLineIsLostButTheOwnFlagUsed)
     EXPECT_EQ("", Text());
 }
 
-// Wine's rich edit already scrolls the caret into view on EM_SETSEL, so the
-// final WM_VSCROLL is seen only in the messages the control receives. A
-// dropped line sends none at all: it neither shows nor scrolls.
+// Every byte a server may send reaches the control as the same characters a
+// plain insertion of it would give, line breaks of every kind included.
+TEST_F(PrintLineTest, TextReadsBackAsInsertedPlainly)
+{
+    const char* text = "a\tb {c} d\\e \x01 f\rg\nh\n\ri\r\r\nj\r\r\r\nk\n\r\r\nl Кириллица \x7f\xff \\par {\\b x}";
+    Client().PrintLine(output, "%s", text);
+    HWND plain = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | ES_MULTILINE, 0, 0, 100, 100,
+                                 window.Dialog(), NULL, NULL, NULL);
+    SendMessageA(plain, EM_REPLACESEL, FALSE, (LPARAM)text);
+    char shown[256] = "", inserted[256] = "";
+    GetWindowTextA(output, shown, sizeof shown);
+    GetWindowTextA(plain, inserted, sizeof inserted);
+    DestroyWindow(plain);
+    EXPECT_STREQ(inserted, shown);
+    EXPECT_EQ("192,192,192", StyleOf("Кириллица"));
+}
+
+// Lines wait in an open batch and reach the control, in order and with their
+// formats, when it closes; a batch opened inside writes the outer one first.
+TEST_F(PrintLineTest, BatchedLinesAppearWhenTheBatchCloses)
+{
+    {
+        COutputBatch outer(window.Dialog());
+        Client().PrintLine(output, "\r\n%s<%s> %s", COLOUR_CHAT, "alice", "first");
+        EXPECT_EQ("", Text());
+        {
+            COutputBatch inner(window.Dialog());
+            EXPECT_EQ("\n<alice> first", Text());
+            Client().PrintLine(output, "\r\n%s*** %s", COLOUR_CONNECTION, "second");
+        }
+        EXPECT_EQ("\n<alice> first\n*** second", Text());
+        Client().PrintLine(output, "\r\n%s<%s> %s", COLOUR_CHAT, "bob", "hi tester");
+        EXPECT_EQ("\n<alice> first\n*** second", Text());
+    }
+    EXPECT_EQ("\n<alice> first\n*** second\n<bob> hi tester", Text());
+    EXPECT_EQ("91,140,79 bold", StyleOf("first"));
+    EXPECT_EQ("0,0,127", StyleOf("second"));
+    EXPECT_EQ("255,0,0 bold", StyleOf("<bob>"));
+    EXPECT_TRUE(COutputBatch::OpenFor(window.Dialog()) == NULL);
+}
+
+// A line reaches the control in one rich-text insertion and ends scrolled to
+// the bottom; a dropped line sends nothing at all, a line without text only
+// the scroll.
 TEST_F(PrintLineTest, OutputMessagesInOrder)
 {
     MessageList log;
@@ -132,15 +175,11 @@ TEST_F(PrintLineTest, OutputMessagesInOrder)
     SetWindowLongPtrA(output, GWLP_WNDPROC, (LONG_PTR)g_controlProc);
     EXPECT_EQ("\n*** ab", Text());
 
-    const MessageList end = { { EM_SETSEL, 0x7fffffff } };
-    const MessageList apply = { { EM_GETCHARFORMAT, SCF_DEFAULT }, { EM_SETCHARFORMAT, SCF_SELECTION } };
-    const MessageList insert = { { EM_REPLACESEL, FALSE }, { EM_SCROLLCARET, 0 }, { EM_SETSEL, 0x7fffffff } };
-    const MessageList bottom = { { WM_VSCROLL, SB_BOTTOM } };
-    MessageList expected;
-    for (const MessageList* part : { &end, &apply, &insert, &apply, &insert, &bottom,  // the status line
-                                     &end, &apply, &apply, &bottom }) {                // no text to insert
-        expected.insert(expected.end(), part->begin(), part->end());
-    }
+    const MessageList expected = {
+        { EM_SETSEL, 0x7fffffff }, { EM_STREAMIN, SF_RTF | SFF_SELECTION },  // the status line
+        { EM_SETSEL, 0x7fffffff }, { WM_VSCROLL, SB_BOTTOM },
+        { EM_SETSEL, 0x7fffffff }, { WM_VSCROLL, SB_BOTTOM },                // no text to insert
+    };
     EXPECT_EQ(expected, log);
 }
 

@@ -1,0 +1,101 @@
+#include "output/output_batch.h"
+
+#include "output/message_sound.h"
+
+#include <richedit.h>
+
+namespace {
+
+const char kBatchProperty[] = "TalvoOutputBatch";
+const LPARAM kEnd = 0x7fffffff;
+// A control's lines are written early once this much rich text waits.
+const size_t kWriteEarlyBytes = 256 * 1024;
+
+struct StreamReader {
+    const std::string* text;
+    size_t offset;
+};
+
+DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* read)
+{
+    StreamReader& reader = *(StreamReader*)cookie;
+    size_t count = reader.text->size() - reader.offset;
+    if (count > (size_t)capacity)
+        count = (size_t)capacity;
+    memcpy(buffer, reader.text->data() + reader.offset, count);
+    reader.offset += count;
+    *read = (LONG)count;
+    return 0;
+}
+
+} // namespace
+
+class COutputBatch::ControlRuns final : public RichTextRuns {
+public:
+    explicit ControlRuns(HWND control) : m_hControl(control) {}
+
+    HWND Control() const { return m_hControl; }
+
+    void PlayMessageSound() override { ::PlayMessageSound(); }
+
+    // Appends the collected text at the end of the control and keeps it
+    // scrolled to the bottom. A control closed in the meantime takes nothing.
+    void WriteToControl()
+    {
+        if (IsWindow(m_hControl) && (HasText() || ScrollWanted())) {
+            SendMessageA(m_hControl, EM_SETSEL, kEnd, kEnd);
+            if (HasText()) {
+                StreamReader reader = { &ComposeStream(GetACP()), 0 };
+                EDITSTREAM stream = { (DWORD_PTR)&reader, 0, &ReadStream };
+                SendMessageA(m_hControl, EM_STREAMIN, SF_RTF | SFF_SELECTION, (LPARAM)&stream);
+                SendMessageA(m_hControl, EM_SETSEL, kEnd, kEnd);
+            }
+            if (ScrollWanted())
+                SendMessageA(m_hControl, WM_VSCROLL, SB_BOTTOM, 0);
+        }
+        Clear();
+    }
+
+private:
+    HWND m_hControl;
+};
+
+COutputBatch::COutputBatch(HWND dialog) : m_hDialog(dialog), m_pOuter(OpenFor(dialog))
+{
+    if (m_pOuter)
+        m_pOuter->WriteAll();
+    SetPropA(m_hDialog, kBatchProperty, (HANDLE)this);
+}
+
+COutputBatch::~COutputBatch()
+{
+    WriteAll();
+    if (m_pOuter)
+        SetPropA(m_hDialog, kBatchProperty, (HANDLE)m_pOuter);
+    else
+        RemovePropA(m_hDialog, kBatchProperty);
+}
+
+COutputBatch* COutputBatch::OpenFor(HWND dialog)
+{
+    return (COutputBatch*)GetPropA(dialog, kBatchProperty);
+}
+
+RichTextRuns& COutputBatch::RunsFor(HWND control)
+{
+    for (const std::unique_ptr<ControlRuns>& runs : m_controls) {
+        if (runs->Control() == control) {
+            if (runs->BodySize() >= kWriteEarlyBytes)
+                runs->WriteToControl();
+            return *runs;
+        }
+    }
+    m_controls.emplace_back(new ControlRuns(control));
+    return *m_controls.back();
+}
+
+void COutputBatch::WriteAll()
+{
+    for (const std::unique_ptr<ControlRuns>& runs : m_controls)
+        runs->WriteToControl();
+}
