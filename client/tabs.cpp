@@ -84,6 +84,19 @@ void SelectChannelTab(CIrcClient& client)
     }
 }
 
+// The page keeps its output control in its dialog user slot: looking a child
+// up by id asks the window server each time, and every received line needs
+// its output control.
+void RememberOutput(HWND page, HWND output)
+{
+    SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)output);
+}
+
+HWND OutputOf(HWND page)
+{
+    return page ? (HWND)GetWindowLongPtrA(page, DWLP_USER) : NULL;
+}
+
 } // namespace
 
 void CIrcClient::InitTabControl()
@@ -97,7 +110,7 @@ HWND CIrcClient::FindTab(const char* name) const
     if (!name || !name[0])
         return NULL;
     const int index = FindSlot(*this, name);
-    return index < 0 ? NULL : GetDlgItem(m_tabs[index].hPage, IDC_OUTPUT);
+    return index < 0 ? NULL : OutputOf(m_tabs[index].hPage);
 }
 
 void CIrcClient::OpenTab(const char* name)
@@ -125,6 +138,7 @@ void CIrcClient::OpenTab(const char* name)
 
     HWND page = CreateDialogParamA(m_hInstance, MAKEINTRESOURCEA(IDD_PAGE), m_hTabCtrl, NULL, 0);
     HWND output = GetDlgItem(page, IDC_OUTPUT);
+    RememberOutput(page, output);
     MoveWindow(page, 3, 25, tabRect.right - tabRect.left - 12,
                tabRect.bottom - tabRect.top - 32, TRUE);
     RECT pageRect;
@@ -277,7 +291,7 @@ void CIrcClient::MarkTabActivity(HWND output)
     // Text from an output control of no open tab counts against the server tab.
     int index = 0;
     for (int i = 0; i < m_tabCount; ++i) {
-        if (m_tabs[i].hPage && GetDlgItem(m_tabs[i].hPage, IDC_OUTPUT) == output) {
+        if (m_tabs[i].hPage && OutputOf(m_tabs[i].hPage) == output) {
             index = i;
             break;
         }

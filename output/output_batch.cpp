@@ -6,7 +6,10 @@
 
 namespace {
 
-const char kBatchProperty[] = "TalvoOutputBatch";
+// The batches open on this thread, innermost first. A window property would
+// do, but reading one is a round trip to the window server under Wine, and
+// every line looks its batch up.
+thread_local COutputBatch* t_pInnermost;
 const LPARAM kEnd = 0x7fffffff;
 // A control's lines are written early once this much rich text waits.
 const size_t kWriteEarlyBytes = 256 * 1024;
@@ -60,25 +63,25 @@ private:
     HWND m_hControl;
 };
 
-COutputBatch::COutputBatch(HWND dialog) : m_hDialog(dialog), m_pOuter(OpenFor(dialog))
+COutputBatch::COutputBatch(HWND dialog) : m_hDialog(dialog), m_pOuter(t_pInnermost)
 {
-    if (m_pOuter)
-        m_pOuter->WriteAll();
-    SetPropA(m_hDialog, kBatchProperty, (HANDLE)this);
+    if (COutputBatch* open = OpenFor(dialog))
+        open->WriteAll();
+    t_pInnermost = this;
 }
 
 COutputBatch::~COutputBatch()
 {
     WriteAll();
-    if (m_pOuter)
-        SetPropA(m_hDialog, kBatchProperty, (HANDLE)m_pOuter);
-    else
-        RemovePropA(m_hDialog, kBatchProperty);
+    t_pInnermost = m_pOuter;
 }
 
 COutputBatch* COutputBatch::OpenFor(HWND dialog)
 {
-    return (COutputBatch*)GetPropA(dialog, kBatchProperty);
+    for (COutputBatch* batch = t_pInnermost; batch; batch = batch->m_pOuter)
+        if (batch->m_hDialog == dialog)
+            return batch;
+    return NULL;
 }
 
 RichTextRuns& COutputBatch::RunsFor(HWND control)

@@ -13,9 +13,9 @@
 
 class COutputBatch {
 public:
-    // Opens the batch as the dialog's current one. A batch already open is
-    // written out first and comes back when this one closes, so lines keep
-    // their order.
+    // Opens the batch as the dialog's current one. A batch already open for
+    // the dialog is written out first and comes back when this one closes,
+    // so lines keep their order.
     explicit COutputBatch(HWND dialog);
     // Writes out every control's lines and closes the batch.
     ~COutputBatch();
@@ -35,6 +35,6 @@ private:
     void WriteAll();
 
     HWND m_hDialog;
-    COutputBatch* m_pOuter;
+    COutputBatch* m_pOuter;  // the batch open before this one, on this thread
     std::vector<std::unique_ptr<ControlRuns>> m_controls;
 };
