@@ -99,5 +99,12 @@ add_dependencies(screenshots TalvoIrc skin)
 add_executable(soak tools/soak.cpp)
 target_include_directories(soak PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_options(soak PRIVATE -static)
-target_link_libraries(soak PRIVATE host_kit ws2_32 psapi)
+target_link_libraries(soak PRIVATE host_kit ws2_32)
 add_dependencies(soak TalvoIrc skin)
+
+# The module's side of the benchmarks in bench/.
+add_executable(chat_bench bench/chat_bench.cpp)
+target_include_directories(chat_bench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_options(chat_bench PRIVATE -static)
+target_link_libraries(chat_bench PRIVATE host_kit ws2_32 winmm)
+add_dependencies(chat_bench TalvoIrc skin)

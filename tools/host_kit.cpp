@@ -1,5 +1,9 @@
 #include "tools/host_kit.h"
 
+#include "client/control_ids.h"
+
+#include <stdio.h>
+
 TalvoReceiveMessageProc LoadModuleReceiver()
 {
     HMODULE library = LoadLibraryA("TalvoIrc.dll");
@@ -37,4 +41,52 @@ SOCKET ListenOnLoopback(unsigned short& port)
     u_long nonBlocking = 1;
     ioctlsocket(listener, FIONBIO, &nonBlocking);
     return listener;
+}
+
+void PumpPending()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        PumpPending();
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 1, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+    PumpPending();
+}
+
+void LogInToLoopback(HWND dialog, const char* nick, unsigned short port)
+{
+    SetDlgItemTextA(dialog, IDC_NICK, nick);
+    HWND servers = GetDlgItem(dialog, IDC_SERVER_LIST);
+    if (SendMessageA(servers, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "127.0.0.1") == CB_ERR)
+        SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "127.0.0.1");
+    SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM) "127.0.0.1");
+    char text[8];
+    snprintf(text, sizeof text, "%u", (unsigned)port);
+    SetDlgItemTextA(dialog, IDC_PORT, text);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_LOGIN, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDC_LOGIN));
+}
+
+double CommittedPrivateMegabytes()
+{
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    size_t committed = 0;
+    const char* address = (const char*)system.lpMinimumApplicationAddress;
+    MEMORY_BASIC_INFORMATION region;
+    while (address < (const char*)system.lpMaximumApplicationAddress &&
+           VirtualQuery(address, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += region.RegionSize;
+        address = (const char*)region.BaseAddress + region.RegionSize;
+    }
+    return committed / (1024.0 * 1024.0);
 }

@@ -15,6 +15,18 @@ TalvoReceiveMessageProc LoadModuleReceiver();
 HWND CreateChatWindow(TalvoReceiveMessageProc receiveMessage, const char* title, bool visible,
                       CreateWindowRecord& record);
 
+// Dispatches every message waiting in the thread's queue.
+void PumpPending();
+// Pumps for about `milliseconds`, waking on any message.
+void PumpFor(DWORD milliseconds);
+
+// Fills in the login panel for 127.0.0.1 at `port` and presses "Зайти".
+void LogInToLoopback(HWND dialog, const char* nick, unsigned short port);
+
+// The committed private pages of the process, counted region by region:
+// the figure of PrivateUsage, which reads zero under Wine.
+double CommittedPrivateMegabytes();
+
 // A non-blocking listener on 127.0.0.1 at a free port, or INVALID_SOCKET.
 // The caller has started the socket library.
 SOCKET ListenOnLoopback(unsigned short& port);

@@ -16,8 +16,6 @@
 #include "include/talvo_irc.h"
 #include "tools/host_kit.h"
 
-#include <psapi.h>
-
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -35,26 +33,6 @@ const DWORD kAnswerTimeoutMs = 20000;
 const DWORD kRunLimitMs = 60 * 60 * 1000;
 
 TalvoReceiveMessageProc g_receiveMessage;
-
-void PumpPending()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Pumps for up to `milliseconds`, waking on any message.
-void PumpFor(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        PumpPending();
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 1, QS_ALLINPUT);
-    } while (GetTickCount() - start < milliseconds);
-    PumpPending();
-}
 
 // xorshift32: the same stream for the same seed on every machine.
 class Random {
@@ -341,34 +319,6 @@ private:
     std::string m_lastPong;
 };
 
-const double kMegabyte = 1024.0 * 1024.0;
-
-double PrivateUsageMegabytes()
-{
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&counters, sizeof counters);
-    return counters.PrivateUsage / kMegabyte;
-}
-
-// The committed private pages of the address space, counted region by
-// region: the same figure as PrivateUsage, for where that reads zero (Wine).
-double CommittedPrivateMegabytes()
-{
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    size_t committed = 0;
-    const char* address = (const char*)system.lpMinimumApplicationAddress;
-    MEMORY_BASIC_INFORMATION region;
-    while (address < (const char*)system.lpMaximumApplicationAddress &&
-           VirtualQuery(address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            committed += region.RegionSize;
-        address = (const char*)region.BaseAddress + region.RegionSize;
-    }
-    return committed / kMegabyte;
-}
-
 // The text the conversation controls hold: what memory grows with.
 struct HeldText {
     int controls = 0;
@@ -391,10 +341,10 @@ void Report(const char* when, size_t lines, DWORD start, HWND dialog)
 {
     HeldText held;
     EnumChildWindows(dialog, &CountHeldText, (LPARAM)&held);
-    printf("soak: %-6s lines %7u  %6.1f s  PrivateUsage %6.1f MB  committed private %6.1f MB  "
+    printf("soak: %-6s lines %7u  %6.1f s  committed private %6.1f MB  "
            "conversations %3d holding %ld chars\n",
-           when, (unsigned)lines, (GetTickCount() - start) / 1000.0, PrivateUsageMegabytes(),
-           CommittedPrivateMegabytes(), held.controls, held.characters);
+           when, (unsigned)lines, (GetTickCount() - start) / 1000.0, CommittedPrivateMegabytes(),
+           held.controls, held.characters);
     fflush(stdout);
 }
 
@@ -402,14 +352,7 @@ void Report(const char* when, size_t lines, DWORD start, HWND dialog)
 // welcomes the client onto the channel.
 bool LogIn(HWND dialog, Peer& peer)
 {
-    SetDlgItemTextA(dialog, IDC_NICK, kNick);
-    HWND servers = GetDlgItem(dialog, IDC_SERVER_LIST);
-    if (SendMessageA(servers, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "127.0.0.1") == CB_ERR)
-        SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "127.0.0.1");
-    SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM) "127.0.0.1");
-    SetDlgItemTextA(dialog, IDC_PORT, std::to_string(peer.Port()).c_str());
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_LOGIN, BN_CLICKED),
-                 (LPARAM)GetDlgItem(dialog, IDC_LOGIN));
+    LogInToLoopback(dialog, kNick, peer.Port());
     if (!peer.Accept())
         return false;
     const std::string welcome = std::string(":irc.test 001 ") + kNick + " :Добро пожаловать\r\n:" +

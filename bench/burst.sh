@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Figure 1: a burst of 20,000 coloured channel lines sent at once to a
+# logged-in, visible chat window; lines per second from the first byte sent
+# until the last line is in the output control.
+#   bench/burst.sh [LINES]
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+lines=${1:-20000}
+build_windows
+python3 "$root/bench/make_traffic.py" burst "$lines" "$work/burst.txt"
+run_module burst "$work/burst.txt"
+echo "module: $lines lines in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"

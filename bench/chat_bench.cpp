@@ -1,0 +1,206 @@
+// The module's side of the benchmarks: a host that loads TalvoIrc.dll by its
+// exports, shows a chat window, logs it in to the loopback peer of
+// bench/traffic_peer.py and waits until the traffic the peer sends is shown.
+//
+//   chat_bench.exe burst  PORT_FILE [--profile]   waits for "burst-end"
+//   chat_bench.exe names  PORT_FILE               waits for "names-end", prints the user list size
+//   chat_bench.exe memory PORT_FILE LINES         waits for "burst-end", prints memory per line
+//
+// Prints "done EPOCH" (wall clock, seconds) when the last line is in the
+// channel's output control; the scripts subtract the peer's first-byte time.
+// With --profile a sampling thread reads where the window's thread is, once
+// a millisecond, and the module each sample falls in is counted.
+#include <winsock2.h>
+
+#include "client/control_ids.h"
+#include "tools/host_kit.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <richedit.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+const char kNick[] = "bencher";
+const DWORD kLimitMs = 30 * 60 * 1000;
+
+double WallClockSeconds()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks = (unsigned long long)now.dwHighDateTime << 32 | now.dwLowDateTime;
+    return (ticks - 116444736000000000ull) / 1e7;  // from 1601 to 1970, in 100 ns
+}
+
+unsigned short ReadPort(const char* path)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(20)) {
+        FILE* file = fopen(path, "r");
+        unsigned port = 0;
+        if (file) {
+            const int read = fscanf(file, "%u", &port);
+            fclose(file);
+            if (read == 1 && port > 0 && port < 65536)
+                return (unsigned short)port;
+        }
+    }
+    return 0;
+}
+
+// The output control whose last characters hold `marker`.
+struct MarkerSearch {
+    const char* marker;
+    HWND found;
+};
+
+BOOL CALLBACK FindMarker(HWND window, LPARAM context)
+{
+    MarkerSearch& search = *(MarkerSearch*)context;
+    if (GetDlgCtrlID(window) != IDC_OUTPUT)
+        return TRUE;
+    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
+    const LONG end = (LONG)SendMessageA(window, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    FINDTEXTA find = { { end > 64 ? end - 64 : 0, -1 }, search.marker };
+    if (SendMessageA(window, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find) >= 0) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Counts, per module, where the sampled thread's instruction pointer is.
+class Sampler {
+public:
+    explicit Sampler(DWORD threadId) : m_thread(OpenThread(THREAD_ALL_ACCESS, FALSE, threadId)) {}
+
+    void Start() { m_worker = CreateThread(NULL, 0, &Sampler::Run, this, 0, NULL); }
+
+    void Stop()
+    {
+        InterlockedExchange(&m_stop, 1);
+        WaitForSingleObject(m_worker, INFINITE);
+    }
+
+    void Print() const
+    {
+        long total = 0;
+        for (const auto& entry : m_samples)
+            total += entry.second;
+        printf("profile: %ld samples of the window's thread\n", total);
+        std::multimap<long, std::string> byCount;
+        for (const auto& entry : m_samples)
+            byCount.insert(std::make_pair(-entry.second, entry.first));
+        for (const auto& entry : byCount)
+            printf("profile: %5.1f%%  %s\n", -entry.first * 100.0 / total, entry.second.c_str());
+    }
+
+private:
+    static DWORD WINAPI Run(LPVOID self)
+    {
+        Sampler& sampler = *(Sampler*)self;
+        timeBeginPeriod(1);
+        while (!sampler.m_stop) {
+            sampler.TakeSample();
+            Sleep(1);
+        }
+        timeEndPeriod(1);
+        return 0;
+    }
+
+    void TakeSample()
+    {
+        if (SuspendThread(m_thread) == (DWORD)-1)
+            return;
+        CONTEXT context = {};
+        context.ContextFlags = CONTEXT_CONTROL;
+        const bool read = GetThreadContext(m_thread, &context);
+        ResumeThread(m_thread);
+        if (read)
+            ++m_samples[ModuleOf(context.Eip)];
+    }
+
+    static std::string ModuleOf(DWORD address)
+    {
+        HMODULE module;
+        char path[MAX_PATH];
+        if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                (LPCSTR)address, &module) ||
+            !GetModuleFileNameA(module, path, sizeof path))
+            return "(outside any module: Wine's Unix side)";
+        const char* name = strrchr(path, '\\');
+        return name ? name + 1 : path;
+    }
+
+    HANDLE m_thread;
+    HANDLE m_worker = NULL;
+    volatile LONG m_stop = 0;
+    std::map<std::string, long> m_samples;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string what = argc > 1 ? argv[1] : "";
+    if (argc < 3 || (what != "burst" && what != "names" && what != "memory") ||
+        (what == "memory" && argc < 4)) {
+        fprintf(stderr, "usage: chat_bench.exe burst|names|memory PORT_FILE [LINES|--profile]\n");
+        return 2;
+    }
+    const unsigned short port = ReadPort(argv[2]);
+    TalvoReceiveMessageProc receiveMessage = LoadModuleReceiver();
+    if (!port || !receiveMessage) {
+        fprintf(stderr, "chat_bench: %s\n", port ? "cannot load TalvoIrc.dll" : "no port from the peer");
+        return 1;
+    }
+    CreateWindowRecord record;
+    HWND dialog = CreateChatWindow(receiveMessage, "Talvo IRC bench", true, record);
+    if (!dialog) {
+        fprintf(stderr, "chat_bench: no chat window\n");
+        return 1;
+    }
+    PumpFor(300);
+    const double memoryBefore = CommittedPrivateMegabytes();
+
+    Sampler sampler(GetCurrentThreadId());
+    const bool profile = argc > 3 && strcmp(argv[3], "--profile") == 0;
+    LogInToLoopback(dialog, kNick, port);
+    if (profile)
+        sampler.Start();
+
+    MarkerSearch search = { what == "names" ? "names-end" : "burst-end", NULL };
+    const DWORD start = GetTickCount();
+    while (!search.found && GetTickCount() - start < kLimitMs) {
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+        PumpPending();
+        EnumChildWindows(dialog, &FindMarker, (LPARAM)&search);
+    }
+    const double done = WallClockSeconds();
+    if (profile)
+        sampler.Stop();
+    if (!search.found) {
+        fprintf(stderr, "chat_bench: the last line never arrived\n");
+        return 1;
+    }
+    printf("done %.6f\n", done);
+    if (what == "names")
+        printf("users %d\n", (int)SendDlgItemMessageA(dialog, IDC_USER_LIST, LB_GETCOUNT, 0, 0));
+    if (what == "memory") {
+        const double lines = atof(argv[3]);
+        const double after = CommittedPrivateMegabytes();
+        printf("memory %.1f MB before, %.1f MB after %.0f lines: %.0f bytes per line\n", memoryBefore, after,
+               lines, (after - memoryBefore) * 1024 * 1024 / lines);
+    }
+    if (profile)
+        sampler.Print();
+    fflush(stdout);
+    // The peer sees the connection close; no need to wait for Wine's teardown.
+    ExitProcess(0);
+}

@@ -1,0 +1,58 @@
+# Sourced by the bench scripts: builds the Windows programs once, starts an
+# X display when there is none, and runs the module's side of a benchmark
+# against bench/traffic_peer.py.
+#
+# BENCH_BIN picks the directory the module and chat_bench.exe run from
+# (default build/win/bin), so an older build can be measured the same way.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$root/build/win
+bin=${BENCH_BIN:-$build/bin}
+work=$(mktemp -d /tmp/talvo-bench.XXXXXX)
+
+build_windows() {
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target chat_bench >/dev/null
+}
+
+source "$root/tools/xvfb.sh"
+bench_cleanup() {
+    [ -n "${peer_pid:-}" ] && kill "$peer_pid" 2>/dev/null || true
+    WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+    stop_xvfb
+    rm -rf "$work"
+}
+trap bench_cleanup EXIT
+[ -n "${DISPLAY:-}" ] || start_xvfb
+
+wine_run() {
+    (cd "$bin" && "$root/tools/wine-run.sh" --prefix "$build/wineprefix" "$@")
+}
+
+# run_module WHAT TRAFFIC [ARG]: serves TRAFFIC to chat_bench.exe WHAT and
+# sets $seconds (first byte sent to last line shown) and $module_output.
+run_module() {
+    local what=$1 traffic=$2
+    shift 2
+    rm -f "$work/port"
+    python3 "$root/bench/traffic_peer.py" "$traffic" "$work/port" >"$work/peer.out" &
+    peer_pid=$!
+    module_output=$(wine_run ./chat_bench.exe "$what" "$(winepath_of "$work/port")" "$@")
+    wait "$peer_pid" || true
+    peer_pid=
+    local first done
+    first=$(awk '/^first-byte/ { print $2 }' "$work/peer.out")
+    done=$(awk '/^done/ { print $2 }' <<<"$module_output")
+    [ -n "$first" ] && [ -n "$done" ] || { echo "no timing: $module_output" >&2; return 1; }
+    seconds=$(python3 -c "print('%.2f' % ($done - $first))")
+}
+
+# Wine sees the Unix root as drive Z:.
+winepath_of() {
+    echo "Z:${1//\//\\}"
+}
+
+# lines_per_second LINES SECONDS
+lines_per_second() {
+    python3 -c "print('%.0f' % ($1 / $2))"
+}

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Writes the server traffic the benchmarks send, as raw IRC lines (CRLF).
+
+  make_traffic.py burst N FILE    N channel PRIVMSG lines with mixed colour and
+                                  style codes, seeded; the last says "burst-end"
+  make_traffic.py names N J FILE  a channel of N users in 353 replies of normal
+                                  size, 366, then J JOINs and J QUITs, then a
+                                  PRIVMSG saying "names-end"
+
+Every line comes from irc.bench and goes to #marketbay; the nick the lines
+are addressed to is "bencher".
+"""
+import random
+import sys
+
+NICK = "bencher"
+CHANNEL = "#marketbay"
+WORDS = ("price", "lot", "деньги", "sell", "buy", "товар", "ok", "today", "ship",
+         "market", "скидка", "new", "wow", "thanks", "bay", "offer")
+
+
+def chat_text(rng):
+    parts = []
+    for _ in range(rng.randint(4, 12)):
+        word = rng.choice(WORDS)
+        roll = rng.random()
+        if roll < 0.25:
+            word = "\x03%d%s\x03" % (rng.randint(0, 15), word)
+        elif roll < 0.35:
+            word = "\x02%s\x02" % word
+        elif roll < 0.40:
+            word = "\x1f%s\x1f" % word
+        parts.append(word)
+    return " ".join(parts)
+
+
+def burst(count, out):
+    rng = random.Random(1)
+    for i in range(count - 1):
+        sender = "user%d" % rng.randint(1, 300)
+        out.append(":%s!u@bench.example PRIVMSG %s :%s %d" % (sender, CHANNEL, chat_text(rng), i))
+    out.append(":user1!u@bench.example PRIVMSG %s :burst-end" % CHANNEL)
+
+
+def names(users, joins, out):
+    nicks = ["member%05d" % i for i in range(users - 1)] + [NICK]
+    line = ""
+    head = ":irc.bench 353 %s = %s :" % (NICK, CHANNEL)
+    for nick in nicks:
+        prefix = "@" if nick.endswith("7") else "+" if nick.endswith("3") else ""
+        if len(head) + len(line) + len(prefix + nick) + 1 > 500:
+            out.append(head + line.rstrip())
+            line = ""
+        line += prefix + nick + " "
+    out.append(head + line.rstrip())
+    out.append(":irc.bench 366 %s %s :End of /NAMES list." % (NICK, CHANNEL))
+    for i in range(joins):
+        out.append(":guest%05d!g@bench.example JOIN :%s" % (i, CHANNEL))
+    for i in range(joins):
+        out.append(":guest%05d!g@bench.example QUIT :Quit: bye" % i)
+    out.append(":member00001!u@bench.example PRIVMSG %s :names-end" % CHANNEL)
+
+
+def main(argv):
+    out = []
+    if len(argv) == 4 and argv[1] == "burst":
+        burst(int(argv[2]), out)
+    elif len(argv) == 5 and argv[1] == "names":
+        names(int(argv[2]), int(argv[3]), out)
+    else:
+        sys.exit(__doc__)
+    with open(argv[-1], "wb") as f:
+        f.write("".join(l + "\r\n" for l in out).encode("cp1251"))
+
+
+if __name__ == "__main__":
+    main(sys.argv)

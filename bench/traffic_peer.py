@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""A loopback IRC server for the benchmarks: welcomes one client of any kind,
+and once it has joined #marketbay sends a traffic file at once.
+
+  traffic_peer.py FILE [PORT_FILE]
+
+Listens on 127.0.0.1 at a free port and writes the port to PORT_FILE (or
+prints it). Answers CAP, NICK/USER (001 to 004 and an empty MOTD), JOIN of
+#marketbay (the JOIN echo, 353 with the client alone, 366), PING and MODE.
+After the JOIN it sends FILE in one go and prints "first-byte EPOCH" with the
+wall-clock time of the first byte, then stays until the client leaves.
+"""
+import socket
+import sys
+import time
+
+CHANNEL = "#marketbay"
+
+
+def main(argv):
+    if len(argv) not in (2, 3):
+        sys.exit(__doc__)
+    traffic = open(argv[1], "rb").read()
+    listener = socket.socket()
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(1)
+    port = str(listener.getsockname()[1])
+    if len(argv) == 3:
+        with open(argv[2], "w") as f:
+            f.write(port + "\n")
+    else:
+        print(port, flush=True)
+    listener.settimeout(120)
+    client, _ = listener.accept()
+    client.settimeout(1800)
+    nick = "bencher"
+    pending = b""
+    sent = False
+
+    def send(text):
+        client.sendall((text + "\r\n").encode("cp1251"))
+
+    while True:
+        data = client.recv(4096)
+        if not data:
+            break
+        pending += data
+        while b"\n" in pending:
+            raw, pending = pending.split(b"\n", 1)
+            words = raw.decode("cp1251", "replace").strip("\r").split(" ")
+            command = words[0].upper()
+            if command == "CAP" and len(words) > 1 and words[1].upper() == "LS":
+                send(":irc.bench CAP * LS :")
+            elif command == "NICK" and len(words) > 1:
+                nick = words[1].lstrip(":")
+            elif command == "USER":
+                for number, text in (("001", ":Welcome"), ("002", ":Your host is irc.bench"),
+                                     ("003", ":Created today"), ("004", "irc.bench bench o o"),
+                                     ("422", ":MOTD File is missing")):
+                    send(":irc.bench %s %s %s" % (number, nick, text))
+            elif command == "PING":
+                send(":irc.bench PONG irc.bench " + " ".join(words[1:]))
+            elif command == "MODE" and len(words) > 1 and words[1] == CHANNEL:
+                send(":irc.bench 324 %s %s +nt" % (nick, CHANNEL))
+            elif command == "JOIN" and len(words) > 1 and not sent and CHANNEL in words[1].lstrip(":").split(","):
+                send(":%s!u@127.0.0.1 JOIN :%s" % (nick, CHANNEL))
+                send(":irc.bench 353 %s = %s :%s" % (nick, CHANNEL, nick))
+                send(":irc.bench 366 %s %s :End of /NAMES list." % (nick, CHANNEL))
+                print("first-byte %.6f" % time.time(), flush=True)
+                client.sendall(traffic)
+                print("last-byte %.6f" % time.time(), flush=True)
+                sent = True
+            elif command == "QUIT":
+                return
+
+
+if __name__ == "__main__":
+    main(sys.argv)
