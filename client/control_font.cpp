@@ -19,7 +19,10 @@ void SetTahomaFont(HWND control, int weight)
             return;
         }
     }
-    SendMessageA(control, WM_SETFONT, (WPARAM)font, TRUE);
+    // Setting the font again redraws the whole control: with the user list
+    // set before every nick added, that would be a redraw per JOIN.
+    if ((HFONT)SendMessageA(control, WM_GETFONT, 0, 0) != font)
+        SendMessageA(control, WM_SETFONT, (WPARAM)font, TRUE);
 }
 
 void ReleaseTahomaFont(HWND control)

@@ -127,6 +127,10 @@ public:
     // Channel user list.
     void ClearUserList();
     void AddUserNames(const char* names);
+    // One NAMES reply is a run of 353 lines closed by 366. Returns true for
+    // the run's first line, which starts the list afresh.
+    bool OpenNamesReply();
+    void CloseNamesReply();
     void AddUser(const char* nick);
     void RemoveUser(const char* nick);
     bool NotInUserList(const char* text) const;

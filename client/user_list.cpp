@@ -13,10 +13,43 @@ namespace {
 
 enum { kNickSize = 1024 };
 
+const char kNamesReplyProperty[] = "TalvoNamesReplyOpen";
+
+// The first entry equal to text, ignoring case as the list box does, or
+// LB_ERR. The box keeps its entries sorted by a case-blind compare in its
+// own locale, the compare LB_FINDSTRINGEXACT matches with; searching by
+// halves reads a few entries where the message reads every one of them,
+// which in a channel of ten thousand makes every departure slow.
+LRESULT FindEntry(HWND list, const char* text)
+{
+    if (!text[0])
+        return LB_ERR;
+    const LCID locale = (LCID)SendMessageA(list, LB_GETLOCALE, 0, 0);
+    char entry[kNickSize];
+    auto compareAt = [&](int index) {
+        // Entries added here always fit; one that would not is never read.
+        if (SendMessageA(list, LB_GETTEXTLEN, index, 0) >= (LRESULT)sizeof entry)
+            return CSTR_GREATER_THAN;
+        SendMessageA(list, LB_GETTEXT, index, (LPARAM)entry);
+        return CompareStringA(locale, NORM_IGNORECASE, entry, -1, text, -1);
+    };
+    int low = 0;
+    int high = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const int count = high;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (compareAt(middle) == CSTR_LESS_THAN)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < count && compareAt(low) == CSTR_EQUAL ? low : LB_ERR;
+}
+
 // Deletes the first entry equal to text, ignoring case as the list box does.
 bool DeleteEntry(HWND list, const char* text)
 {
-    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+    const LRESULT index = FindEntry(list, text);
     if (index == LB_ERR)
         return false;
     SendMessageA(list, LB_DELETESTRING, index, 0);
@@ -28,6 +61,19 @@ bool DeleteEntry(HWND list, const char* text)
 void CIrcClient::ClearUserList()
 {
     SendMessageA(GetControl(IDC_USER_LIST), LB_RESETCONTENT, 0, 0);
+}
+
+bool CIrcClient::OpenNamesReply()
+{
+    if (GetPropA(m_hDialog, kNamesReplyProperty))
+        return false;
+    SetPropA(m_hDialog, kNamesReplyProperty, (HANDLE)1);
+    return true;
+}
+
+void CIrcClient::CloseNamesReply()
+{
+    RemovePropA(m_hDialog, kNamesReplyProperty);
 }
 
 void CIrcClient::AddUserNames(const char* names)

@@ -2,6 +2,7 @@
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
+#include "client/redraw_pause.h"
 #include "net/line_assembler.h"
 #include "net/quit_reason.h"
 #include "output/colours.h"
@@ -68,24 +69,30 @@ bool CIrcClient::Connect(unsigned short port)
 }
 
 // Reads what has arrived, chunk by chunk, for up to kReadBudgetMs, and
-// shows the lines of all of it at once: a burst costs one redraw per read
-// instead of one per line. Data left over brings another FD_READ.
+// shows the lines and user list changes of all of it at once: a burst costs
+// one redraw per read instead of one per line. Data left over brings another
+// FD_READ.
 void CIrcClient::OnSocketRead()
 {
     if (!m_connected)
         return;
 
+    // Windows Sockets posts FD_READ for every arrival, so most of a burst's
+    // notifications find its data already read.
+    char chunk[1024];
+    int received = recv(m_socket, chunk, sizeof chunk, 0);
+    if (received <= 0)
+        return;
+
     COutputBatch batch(m_hDialog);
+    CRedrawPause userList(GetControl(IDC_USER_LIST));
     const SOCKET socket = m_socket;
     const DWORD start = GetTickCount();
     do {
-        char chunk[1024];
-        const int received = recv(socket, chunk, sizeof chunk, 0);
-        if (received <= 0)
-            break;
         m_lineLen = AppendReceivedBytes(m_ioBuf, sizeof m_ioBuf, m_lineLen, chunk, received,
                                         &CIrcClient::DispatchReceivedLine, this);
-    } while (m_connected && m_socket == socket && GetTickCount() - start < kReadBudgetMs);
+    } while (m_connected && m_socket == socket && GetTickCount() - start < kReadBudgetMs &&
+             (received = recv(socket, chunk, sizeof chunk, 0)) > 0);
 }
 
 bool CIrcClient::DispatchReceivedLine(void* client)
@@ -109,6 +116,7 @@ void CIrcClient::EndConnection()
     m_connected = 0;
     ForgetRefusedCommands();
     ForgetCtcpAnswers();
+    CloseNamesReply();
 }
 
 void CIrcClient::LeaveServer()

@@ -64,12 +64,15 @@ void CIrcClient::OnNumericReply(int numeric, const ParsedLine& line, HWND output
         break;
     case NumericKind::Names:
         CopyText(m_szChannel, sizeof m_szChannel, pieces.words[0]);
-        ClearUserList();
+        // A big channel's names come in several replies: keep them all.
+        if (OpenNamesReply())
+            ClearUserList();
         AddUserNames(pieces.text);
         PrintLine(output, "\r\n%sСписок пользователей на канале", COLOUR_CHAT);
         PrintLine(output, "\r\n%s%s %s", COLOUR_CHAT, pieces.words[0], pieces.text);
         break;
     case NumericKind::NamesEnd:
+        CloseNamesReply();
         PrintLine(output, "\r\n%s Конец списка пользователей на канале", COLOUR_CHAT);
         break;
     case NumericKind::NoSuchNick:

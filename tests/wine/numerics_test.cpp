@@ -134,11 +134,15 @@ TEST_F(NumericsTest, NamesFillTheUserList)
     EXPECT_EQ(kGrey, LastColour(kServerTab));
     EXPECT_EQ((std::vector<std::string>{ "@op", "+voice", "plain" }), window.UserListEntries());
 
-    // Each reply replaces the list; the channel is kept as the server writes it.
+    // A big channel's names span replies up to the 366; the next reply
+    // starts the list afresh. The channel is kept as the server writes it.
     Reply("353 tester = #MarketBay :::Zed alice");
-    EXPECT_EQ((std::vector<std::string>{ "alice", "Zed" }), window.UserListEntries());
+    EXPECT_EQ((std::vector<std::string>{ "@op", "+voice", "alice", "plain", "Zed" }), window.UserListEntries());
     EXPECT_STREQ("#MarketBay", Client().m_szChannel);
     EXPECT_EQ("#MarketBay Zed alice", LastLine(kServerTab));
+    Reply("366 tester #marketbay :End of /NAMES list.");
+    Reply("353 tester = #marketbay :bob");
+    EXPECT_EQ((std::vector<std::string>{ "bob" }), window.UserListEntries());
 }
 
 TEST_F(NumericsTest, RefusedNickEndsTheConnection)

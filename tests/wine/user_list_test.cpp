@@ -69,6 +69,26 @@ INSTANTIATE_TEST_SUITE_P(List, UserRemovalTest, ::testing::Values(
     RemovalCase{ "voiced", "voice", '+', { "@bob", "alice", "zoe" } },
     RemovalCase{ "absent", "nobody", '+', { "@bob", "+voice", "alice", "zoe" } }));
 
+// Departures find their entry however the box orders nicks with marks,
+// punctuation, capitals and Cyrillic, in a list long enough to search.
+TEST_F(UserListTest, EveryDepartureFindsItsEntry)
+{
+    const std::vector<std::string> nicks = { "a-b", "ab", "a'b", "[bot]", "_u", "^^", "Zed", "zed2", "Иван",
+                                             "иван_", "x|y", "{c}", "`q", "A-B-C", "0day", "9" };
+    std::string names;
+    for (size_t i = 0; i < nicks.size(); ++i)
+        names += (i % 3 == 0 ? "@" : i % 3 == 1 ? "+" : "") + nicks[i] + " ";
+    for (int i = 0; i < 300; ++i)
+        names += "filler" + std::to_string(i) + " ";
+    Client().AddUserNames(names.c_str());
+    for (const std::string& nick : nicks) {
+        Client().RemoveUser(nick.c_str());
+        for (const std::string& entry : Listed())
+            EXPECT_NE(nick, entry.substr(entry[0] == '@' || entry[0] == '+' ? 1 : 0)) << "left behind: " << entry;
+    }
+    EXPECT_EQ(300u, Listed().size());
+}
+
 TEST_F(UserListTest, NotInUserListComparesExactly)
 {
     Client().AddUserNames("@bob alice");
