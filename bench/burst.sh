@@ -7,6 +7,4 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 lines=${1:-20000}
 build_windows
-python3 "$root/bench/make_traffic.py" burst "$lines" "$work/burst.txt"
-run_module burst "$work/burst.txt"
-echo "module: $lines lines in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"
+run_burst "$lines"

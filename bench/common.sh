@@ -12,7 +12,7 @@ work=$(mktemp -d /tmp/talvo-bench.XXXXXX)
 build_windows() {
     cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
           -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$build" -j"$(nproc)" --target chat_bench >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target chat_bench start_time >/dev/null
 }
 
 source "$root/tools/xvfb.sh"
@@ -55,4 +55,14 @@ winepath_of() {
 # lines_per_second LINES SECONDS
 lines_per_second() {
     python3 -c "print('%.0f' % ($1 / $2))"
+}
+
+# run_burst LINES [--profile]: the burst of make_traffic.py to the module;
+# prints the module's figure line and leaves the traffic in $work/burst.txt.
+run_burst() {
+    local lines=$1
+    shift
+    python3 "$root/bench/make_traffic.py" burst "$lines" "$work/burst.txt"
+    run_module burst "$work/burst.txt" "$@"
+    echo "module: $lines lines in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"
 }

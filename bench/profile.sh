@@ -7,7 +7,6 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 lines=${1:-20000}
 build_windows
-python3 "$root/bench/make_traffic.py" burst "$lines" "$work/burst.txt"
-run_module burst "$work/burst.txt" --profile
+run_burst "$lines" --profile >/dev/null
 grep '^profile:' <<<"$module_output"
 echo "profiled: $lines lines in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"

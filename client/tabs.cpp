@@ -151,6 +151,9 @@ void CIrcClient::OpenTab(const char* name)
     const LRESULT eventMask = SendMessageA(output, EM_GETEVENTMASK, 0, 0);
     SendMessageA(output, EM_SETEVENTMASK, 0, eventMask | ENM_LINK);
     SendMessageA(output, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240));
+    // Lines arrive as rich text, which the control's text limit (32,767
+    // characters unless set) would cut off.
+    SendMessageA(output, EM_EXLIMITTEXT, 0, 0x7ffffffe);
 
     TabEntry& slot = m_tabs[m_tabCount];
     memcpy(slot.szName, tabName, sizeof slot.szName);

@@ -4,11 +4,7 @@
 
 # The probe host loads the DLL through its exports, like any host, and lets
 # the driver act on its chat windows and read what they show.
-add_executable(probe_host tests/e2e/probe_host.cpp)
-target_include_directories(probe_host PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_options(probe_host PRIVATE -static)
-target_link_libraries(probe_host PRIVATE ws2_32 user32)
-add_dependencies(probe_host TalvoIrc skin)
+talvo_host_program(probe_host tests/e2e/probe_host.cpp)
 
 # Each fixture starts its servers in a fresh folder under the build tree and
 # stops them when its tests are done. Ports differ from run.sh's (16667), so

@@ -1,11 +1,7 @@
 # The hostile corpus: every transcript under tests/hostile/ is played into a
 # logged-in chat window of the real DLL by the replay tool, one test each.
 
-add_executable(replay tools/replay.cpp)
-target_include_directories(replay PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_options(replay PRIVATE -static)
-target_link_libraries(replay PRIVATE host_kit ws2_32)
-add_dependencies(replay TalvoIrc skin)
+talvo_host_program(replay tools/replay.cpp)
 
 set(HOSTILE_DIR ${PROJECT_SOURCE_DIR}/tests/hostile)
 file(GLOB_RECURSE HOSTILE_TRANSCRIPTS CONFIGURE_DEPENDS ${HOSTILE_DIR}/*.irc)

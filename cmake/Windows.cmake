@@ -69,6 +69,16 @@ add_library(host_kit STATIC tools/host_kit.cpp)
 target_include_directories(host_kit PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(host_kit PUBLIC ws2_32 user32)
 
+# A host-side program that loads the module by its exports, run with the DLL
+# and the skin beside it.
+function(talvo_host_program name source)
+    add_executable(${name} ${source})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_options(${name} PRIVATE -static)
+    target_link_libraries(${name} PRIVATE host_kit ws2_32 ${ARGN})
+    add_dependencies(${name} TalvoIrc skin)
+endfunction()
+
 add_subdirectory(tests/wine)
 include(${PROJECT_SOURCE_DIR}/cmake/EndToEnd.cmake)
 include(${PROJECT_SOURCE_DIR}/cmake/Hostile.cmake)
@@ -89,22 +99,9 @@ add_custom_command(OUTPUT ${SKIN_DIR}/INPUT.BMP
 add_custom_target(skin ALL DEPENDS ${SKIN_DIR}/INPUT.BMP)
 
 # Pictures of the window's panels, saved by tools/screenshots.sh.
-add_executable(screenshots tools/screenshots.cpp)
-target_include_directories(screenshots PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_options(screenshots PRIVATE -static)
-target_link_libraries(screenshots PRIVATE host_kit ws2_32)
-add_dependencies(screenshots TalvoIrc skin)
-
+talvo_host_program(screenshots tools/screenshots.cpp)
 # A long soak of one chat window, run by tools/soak.sh.
-add_executable(soak tools/soak.cpp)
-target_include_directories(soak PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_options(soak PRIVATE -static)
-target_link_libraries(soak PRIVATE host_kit ws2_32)
-add_dependencies(soak TalvoIrc skin)
-
+talvo_host_program(soak tools/soak.cpp)
 # The module's side of the benchmarks in bench/.
-add_executable(chat_bench bench/chat_bench.cpp)
-target_include_directories(chat_bench PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_options(chat_bench PRIVATE -static)
-target_link_libraries(chat_bench PRIVATE host_kit ws2_32 winmm)
-add_dependencies(chat_bench TalvoIrc skin)
+talvo_host_program(chat_bench bench/chat_bench.cpp winmm)
+talvo_host_program(start_time bench/start_time.cpp)
