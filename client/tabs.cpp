@@ -154,6 +154,9 @@ void CIrcClient::OpenTab(const char* name)
     // Lines arrive as rich text, which the control's text limit (32,767
     // characters unless set) would cut off.
     SendMessageA(output, EM_EXLIMITTEXT, 0, 0x7ffffffe);
+    // Nothing in an output control is ever undone; its undo record would
+    // only hold on to memory.
+    SendMessageA(output, EM_SETUNDOLIMIT, 0, 0);
 
     TabEntry& slot = m_tabs[m_tabCount];
     memcpy(slot.szName, tabName, sizeof slot.szName);
