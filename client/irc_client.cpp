@@ -58,7 +58,36 @@ bool CIrcClient::IsOwnSocket(SOCKET socket) const
     return socket == m_socket;
 }
 
+namespace {
+
+// The controls found last, on this thread. Looking a child up by id is a
+// round trip to the window server under Wine, and the handlers of most
+// received lines look up the user list; a remembered handle is used only
+// while it is still that dialog's child with that id.
+struct FoundControl {
+    HWND hDialog;
+    int id;
+    HWND hControl;
+};
+thread_local FoundControl t_found[8];
+thread_local unsigned t_nextFound;
+
+bool StillControl(const FoundControl& found, HWND dialog, int id)
+{
+    return found.hControl && found.hDialog == dialog && found.id == id && IsWindow(found.hControl) &&
+           (HWND)GetWindowLongPtrA(found.hControl, GWLP_HWNDPARENT) == dialog &&
+           GetWindowLongPtrA(found.hControl, GWLP_ID) == id;
+}
+
+} // namespace
+
 HWND CIrcClient::GetControl(int id) const
 {
-    return GetDlgItem(m_hDialog, id);
+    for (const FoundControl& found : t_found)
+        if (StillControl(found, m_hDialog, id))
+            return found.hControl;
+    HWND control = GetDlgItem(m_hDialog, id);
+    if (control)
+        t_found[t_nextFound++ % (sizeof t_found / sizeof t_found[0])] = { m_hDialog, id, control };
+    return control;
 }
