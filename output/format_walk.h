@@ -1,7 +1,7 @@
 // Turning one formatted output line into runs of text and character formats:
 // the IRC style codes, the chat-line and nick-mention highlights, the sound.
-// No Windows types: built natively too; PrintLine drives a rich-edit control
-// through the LineOutput interface.
+// No Windows types: built natively too; PrintLine collects the walk's runs as
+// rich text (output/rich_text.h) for the output control.
 #pragma once
 
 #include <stdint.h>
@@ -10,8 +10,7 @@
 // no further than that.
 enum { kFormattedLineSize = 8192 };
 
-// Mask and effect bits, with the values of the rich-edit CHARFORMAT fields so
-// that they pass through unchanged.
+// Mask and effect bits, with the values of the rich-edit CHARFORMAT fields.
 enum : uint32_t {
     kMaskBold = 0x00000001,
     kMaskUnderline = 0x00000004,
