@@ -155,17 +155,15 @@ int main(int argc, char** argv)
         return 2;
     }
     const unsigned short port = ReadPort(argv[2]);
-    TalvoReceiveMessageProc receiveMessage = LoadModuleReceiver();
-    if (!port || !receiveMessage) {
-        fprintf(stderr, "chat_bench: %s\n", port ? "cannot load TalvoIrc.dll" : "no port from the peer");
+    if (!port) {
+        fprintf(stderr, "chat_bench: no port from the peer\n");
         return 1;
     }
+    TalvoReceiveMessageProc receiveMessage;
     CreateWindowRecord record;
-    HWND dialog = CreateChatWindow(receiveMessage, "Talvo IRC bench", true, record);
-    if (!dialog) {
-        fprintf(stderr, "chat_bench: no chat window\n");
+    HWND dialog = OpenChatWindow("chat_bench", "Talvo IRC bench", true, receiveMessage, record);
+    if (!dialog)
         return 1;
-    }
     PumpFor(300);
     const double memoryBefore = CommittedPrivateMegabytes();
 

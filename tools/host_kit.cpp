@@ -23,6 +23,20 @@ HWND CreateChatWindow(TalvoReceiveMessageProc receiveMessage, const char* title,
     return GetWindow(host, GW_CHILD);
 }
 
+HWND OpenChatWindow(const char* tool, const char* title, bool visible,
+                    TalvoReceiveMessageProc& receiveMessage, CreateWindowRecord& record)
+{
+    receiveMessage = LoadModuleReceiver();
+    if (!receiveMessage) {
+        fprintf(stderr, "%s: cannot load TalvoIrc.dll or its exports\n", tool);
+        return NULL;
+    }
+    HWND dialog = CreateChatWindow(receiveMessage, title, visible, record);
+    if (!dialog)
+        fprintf(stderr, "%s: the module could not create a chat window\n", tool);
+    return dialog;
+}
+
 SOCKET ListenOnLoopback(unsigned short& port)
 {
     SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);

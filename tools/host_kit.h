@@ -15,6 +15,11 @@ TalvoReceiveMessageProc LoadModuleReceiver();
 HWND CreateChatWindow(TalvoReceiveMessageProc receiveMessage, const char* title, bool visible,
                       CreateWindowRecord& record);
 
+// Loads the module and creates a chat window as above; on failure says why
+// on stderr, after "tool: ", and returns null.
+HWND OpenChatWindow(const char* tool, const char* title, bool visible,
+                    TalvoReceiveMessageProc& receiveMessage, CreateWindowRecord& record);
+
 // Dispatches every message waiting in the thread's queue.
 void PumpPending();
 // Pumps for about `milliseconds`, waking on any message.

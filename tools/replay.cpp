@@ -320,19 +320,13 @@ int main(int argc, char** argv)
     }
     const unsigned long seed = argc > 2 ? strtoul(argv[2], NULL, 10) : 1;
 
-    TalvoReceiveMessageProc receiveMessage = LoadModuleReceiver();
-    if (!receiveMessage) {
-        fprintf(stderr, "replay: cannot load TalvoIrc.dll or its exports\n");
-        return 1;
-    }
     // The host stays hidden: the corpus holds bursts of thousands of lines,
     // which a hidden output takes in many times faster than a drawn one.
+    TalvoReceiveMessageProc receiveMessage;
     CreateWindowRecord record;
-    HWND dialog = CreateChatWindow(receiveMessage, "Talvo IRC replay", false, record);
-    if (!dialog) {
-        fprintf(stderr, "replay: the module could not create a chat window\n");
+    HWND dialog = OpenChatWindow("replay", "Talvo IRC replay", false, receiveMessage, record);
+    if (!dialog)
         return 1;
-    }
     HWND host = record.hParent;
 
     LoopbackPeer peer;

@@ -140,13 +140,8 @@ void SelectTab(HWND dialog, int index)
 int main(int argc, char** argv)
 {
     const std::string dir = argc > 1 ? argv[1] : ".";
-    g_receiveMessage = LoadModuleReceiver();
-    if (!g_receiveMessage) {
-        fprintf(stderr, "screenshots: cannot load TalvoIrc.dll\n");
-        return 1;
-    }
     CreateWindowRecord record;
-    HWND dialog = CreateChatWindow(g_receiveMessage, "Talvo IRC", true, record);
+    HWND dialog = OpenChatWindow("screenshots", "Talvo IRC", true, g_receiveMessage, record);
     if (!dialog)
         return 1;
     HWND host = record.hParent;

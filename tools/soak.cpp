@@ -387,21 +387,14 @@ int main(int argc, char** argv)
     const size_t total = argc > 1 ? strtoul(argv[1], NULL, 10) : 200000;
     const uint32_t seed = argc > 2 ? strtoul(argv[2], NULL, 10) : 1;
 
-    g_receiveMessage = LoadModuleReceiver();
-    if (!g_receiveMessage) {
-        fprintf(stderr, "soak: cannot load TalvoIrc.dll\n");
-        return 1;
-    }
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
 
     // Never shown: see the top of the file.
     CreateWindowRecord record;
-    HWND dialog = CreateChatWindow(g_receiveMessage, "Talvo IRC soak", false, record);
-    if (!dialog) {
-        fprintf(stderr, "soak: no chat window\n");
+    HWND dialog = OpenChatWindow("soak", "Talvo IRC soak", false, g_receiveMessage, record);
+    if (!dialog)
         return 1;
-    }
     PumpFor(200);
     // The sound off, as in a busy channel: every mention of the nick would
     // play the message sound, and Wine without a sound card takes its time.
