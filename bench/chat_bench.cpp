@@ -123,10 +123,19 @@ private:
         const bool read = GetThreadContext(m_thread, &context);
         ResumeThread(m_thread);
         if (read)
-            ++m_samples[ModuleOf(context.Eip)];
+            ++m_samples[ModuleOf(InstructionPointer(context))];
     }
 
-    static std::string ModuleOf(DWORD address)
+    static ULONG_PTR InstructionPointer(const CONTEXT& context)
+    {
+#if defined(_WIN64)
+        return context.Rip;
+#else
+        return context.Eip;
+#endif
+    }
+
+    static std::string ModuleOf(ULONG_PTR address)
     {
         HMODULE module;
         char path[MAX_PATH];

@@ -190,5 +190,12 @@ private:
 
 #pragma pack(pop)
 
+// The same fields in both builds; the 64-bit one widens the nine handle,
+// socket and pointer fields to 8 bytes.
+#if defined(_WIN64)
+static_assert(sizeof(TabEntry) == 1033, "TabEntry layout");
+static_assert(sizeof(CIrcClient) == 23655, "CIrcClient layout");
+#else
 static_assert(sizeof(TabEntry) == 1029, "TabEntry layout");
 static_assert(sizeof(CIrcClient) == 23619, "CIrcClient layout");
+#endif

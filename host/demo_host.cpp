@@ -21,6 +21,7 @@ namespace {
 const char kHostClass[] = "TalvoDemoHost";
 const char kPaneClass[] = "TalvoDemoPane";
 const UINT_PTR kCloseTimer = 1;
+const UINT_PTR kStatusTimer = 2;
 
 struct Options {
     std::string server;
@@ -39,11 +40,12 @@ struct Module {
 Module g_module;
 std::vector<HWND> g_panes;    // one host area per chat window
 std::vector<void*> g_windows; // the module's handles of the chat windows
+std::vector<bool> g_joined;   // the window's input line has been enabled
 
-int32_t __cdecl OnModuleCallback(int32_t, int32_t code, int32_t payload, int32_t)
+int32_t __cdecl OnModuleCallback(int32_t, int32_t code, intptr_t payload, int32_t)
 {
     if (code == MM_ADD_COMPONENT) {
-        const WindowInterface* component = (const WindowInterface*)(intptr_t)payload;
+        const WindowInterface* component = (const WindowInterface*)payload;
         printf("component: %s / %s / %s\n", component->szKind, component->szOwner, component->szName);
     }
     return 0;
@@ -81,6 +83,21 @@ void DestroyChatWindows()
     g_windows.clear();
 }
 
+// Says once for each window when it shows and when it can talk on the
+// channel (the module enables the input line when the join is confirmed),
+// so that a script knows what the user sees.
+void ReportJoins()
+{
+    for (size_t i = 0; i < g_panes.size(); ++i) {
+        HWND dialog = GetWindow(g_panes[i], GW_CHILD);
+        if (g_joined[i] || !IsWindowVisible(dialog) || !IsWindowEnabled(GetDlgItem(dialog, IDC_INPUT)))
+            continue;
+        g_joined[i] = true;
+        printf("chat window %u: on the channel\n", (unsigned)i + 1);
+        fflush(stdout);
+    }
+}
+
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -90,6 +107,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_TIMER:
         if (wParam == kCloseTimer)
             DestroyWindow(window);
+        else if (wParam == kStatusTimer)
+            ReportJoins();
         return 0;
     case WM_DESTROY:
         DestroyChatWindows();
@@ -192,13 +211,23 @@ int main(int argc, char** argv)
         }
         g_panes.push_back(pane);
         g_windows.push_back(record.pWindow);
+        g_joined.push_back(false);
     }
     ShowWindow(host, SW_SHOW);
     LayoutPanes(host);
+    for (int i = 0; i < count; ++i) {
+        if (!IsWindowVisible(GetWindow(g_panes[i], GW_CHILD))) {
+            fprintf(stderr, "demo_host: chat window %d is not visible\n", i + 1);
+            return 1;
+        }
+    }
+    printf("chat windows shown: %d\n", count);
+    fflush(stdout);
 
     if (!options.server.empty()) {
         for (int i = 0; i < count; ++i)
             LogIn(g_panes[i], options, options.nicks[i]);
+        SetTimer(host, kStatusTimer, 200, NULL);
     }
     if (options.seconds > 0)
         SetTimer(host, kCloseTimer, options.seconds * 1000, NULL);

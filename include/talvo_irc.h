@@ -1,9 +1,23 @@
 /* Talvo Irc: the chat module's interface for host applications.
  *
- * A host loads TalvoIrc.dll (32-bit), finds the three exports below by name
- * and drives the module through ReceiveMessage. All calls come from the
- * host's user-interface thread. Every record is byte-packed, little-endian,
- * with 32-bit pointers; the host owns every record it passes in.
+ * A host loads TalvoIrc.dll, finds the three exports below by name and
+ * drives the module through ReceiveMessage. All calls come from the host's
+ * user-interface thread. The host owns every record it passes in.
+ *
+ * The DLL comes in two builds from the same sources: 32-bit (PE32, i386) and
+ * 64-bit (PE32+, x86-64); a host loads the one of its own kind. Every record
+ * is byte-packed and little-endian, with the same fields in the same order
+ * in both; pointer and handle fields are as wide as the host's pointers (4
+ * or 8 bytes), and so is the callback's payload argument. Sizes and offsets:
+ *
+ *   record               32-bit              64-bit
+ *   ModuleInfo           2315                2315
+ *   WindowInterface      773, pModule at 769 777, pModule at 769
+ *   CreateWindowRecord   12: hParent 0,      20: hParent 0,
+ *                        reserved 4,         reserved 8,
+ *                        pWindow 8           pWindow 12
+ *   TalvoNameBuffer      512                 512
+ *   TalvoNameBufferW     1012                1012
  */
 #ifndef TALVO_IRC_H
 #define TALVO_IRC_H
@@ -84,13 +98,13 @@ typedef struct WindowInterface {
     char szOwner[255];
     char szName[255];
     int32_t hostValue3;     /* Initialize's value3 */
-    void* pModule;          /* opaque identifier of the module */
+    void* pModule;          /* opaque identifier of the module, pointer-sized */
 } WindowInterface;
 
 /* Payload of MM_CREATE_WINDOW. */
 typedef struct CreateWindowRecord {
     HWND hParent;           /* host to module: parent of the chat window */
-    uint32_t reserved;      /* not read */
+    uint32_t reserved;      /* not read; 4 bytes in both builds */
     void* pWindow;          /* module to host: the new window's handle */
 } CreateWindowRecord;
 
@@ -107,24 +121,34 @@ typedef struct TalvoNameBufferW {
 
 #pragma pack(pop)
 
-TALVO_STATIC_ASSERT(sizeof(void*) == 4, "the module and its hosts are 32-bit");
+#if defined(_WIN64)
+#define TALVO_POINTER_SIZE 8
+#else
+#define TALVO_POINTER_SIZE 4
+#endif
+TALVO_STATIC_ASSERT(sizeof(void*) == TALVO_POINTER_SIZE && sizeof(HWND) == TALVO_POINTER_SIZE,
+                    "pointers and handles are 4 bytes in the 32-bit build, 8 in the 64-bit one");
 TALVO_STATIC_ASSERT(sizeof(ModuleInfo) == 2315, "ModuleInfo size");
 TALVO_STATIC_ASSERT(offsetof(ModuleInfo, szName2) == 255, "ModuleInfo.szName2 offset");
 TALVO_STATIC_ASSERT(offsetof(ModuleInfo, values) == 1279, "ModuleInfo.values offset");
 TALVO_STATIC_ASSERT(offsetof(ModuleInfo, reserved2) == 1295, "ModuleInfo.reserved2 offset");
-TALVO_STATIC_ASSERT(sizeof(WindowInterface) == 773, "WindowInterface size");
+TALVO_STATIC_ASSERT(sizeof(WindowInterface) == 769 + TALVO_POINTER_SIZE, "WindowInterface size");
 TALVO_STATIC_ASSERT(offsetof(WindowInterface, szOwner) == 255, "WindowInterface.szOwner offset");
 TALVO_STATIC_ASSERT(offsetof(WindowInterface, szName) == 510, "WindowInterface.szName offset");
 TALVO_STATIC_ASSERT(offsetof(WindowInterface, hostValue3) == 765, "WindowInterface.hostValue3 offset");
 TALVO_STATIC_ASSERT(offsetof(WindowInterface, pModule) == 769, "WindowInterface.pModule offset");
-TALVO_STATIC_ASSERT(sizeof(CreateWindowRecord) == 12, "CreateWindowRecord size");
-TALVO_STATIC_ASSERT(offsetof(CreateWindowRecord, pWindow) == 8, "CreateWindowRecord.pWindow offset");
+TALVO_STATIC_ASSERT(sizeof(CreateWindowRecord) == 4 + 2 * TALVO_POINTER_SIZE, "CreateWindowRecord size");
+TALVO_STATIC_ASSERT(offsetof(CreateWindowRecord, reserved) == TALVO_POINTER_SIZE,
+                    "CreateWindowRecord.reserved offset");
+TALVO_STATIC_ASSERT(offsetof(CreateWindowRecord, pWindow) == 4 + TALVO_POINTER_SIZE,
+                    "CreateWindowRecord.pWindow offset");
 TALVO_STATIC_ASSERT(sizeof(TalvoNameBuffer) == 512, "TalvoNameBuffer size");
 TALVO_STATIC_ASSERT(sizeof(TalvoNameBufferW) == 1012, "TalvoNameBufferW size");
 
 /* The host's callback. The module calls it with (Initialize's value2,
- * MM_ADD_COMPONENT, address of a WindowInterface, 0). */
-typedef int32_t (__cdecl *TalvoHostCallback)(int32_t hostValue2, int32_t code, int32_t payload,
+ * MM_ADD_COMPONENT, address of a WindowInterface, 0). The payload is
+ * pointer-sized: 32 bits in the 32-bit build, 64 in the 64-bit one. */
+typedef int32_t (__cdecl *TalvoHostCallback)(int32_t hostValue2, int32_t code, intptr_t payload,
                                               int32_t reserved);
 
 /* Hands the module the callback and three host values: value1 is kept,
@@ -153,6 +177,7 @@ typedef int32_t (__cdecl *TalvoReceiveMessageProc)(int32_t, int32_t, void*, int3
 #define TALVO_GET_PROC(type, library, name) ((type)(void (*)(void))GetProcAddress((library), (name)))
 
 #undef TALVO_STATIC_ASSERT
+#undef TALVO_POINTER_SIZE
 
 #ifdef __cplusplus
 }

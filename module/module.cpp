@@ -49,7 +49,7 @@ int32_t CModule::ReceiveMessage(int32_t, int32_t, void*, int32_t)
     return MM_OK;
 }
 
-int32_t CModule::CallHost(int32_t a, int32_t b, int32_t c, int32_t d)
+int32_t CModule::CallHost(int32_t a, int32_t b, intptr_t c, int32_t d)
 {
     return m_callback ? m_callback(a, b, c, d) : -1;
 }
@@ -137,7 +137,7 @@ int32_t CSampleWidgetModule::OnQueryComponents()
     CopyText(component.szName, sizeof component.szName, "MyWindow");
     component.hostValue3 = m_hostValue3;
     component.pModule = this;
-    CallHost(m_hostValue2, MM_ADD_COMPONENT, (int32_t)(intptr_t)&component, 0);
+    CallHost(m_hostValue2, MM_ADD_COMPONENT, (intptr_t)&component, 0);
     return MM_OK;
 }
 

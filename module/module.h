@@ -23,7 +23,7 @@ public:
     virtual int32_t GetModuleInfo(ModuleInfo* buffer);
     virtual int32_t ReceiveMessage(int32_t a1, int32_t code, void* payload, int32_t a4);
     // -1 while the host has given no callback.
-    virtual int32_t CallHost(int32_t a, int32_t b, int32_t c, int32_t d);
+    virtual int32_t CallHost(int32_t a, int32_t b, intptr_t c, int32_t d);
 
 protected:
     TalvoHostCallback m_callback;

@@ -143,7 +143,7 @@ bool InterceptSoundRequests(HMODULE library)
                 continue;
             DWORD protection;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
-            slots->u1.Function = (DWORD)(uintptr_t)&CountSoundRequest;
+            slots->u1.Function = (ULONG_PTR)&CountSoundRequest;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
             return true;
         }
@@ -558,7 +558,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int32_t __cdecl OnModuleCallback(int32_t, int32_t, int32_t, int32_t)
+int32_t __cdecl OnModuleCallback(int32_t, int32_t, intptr_t, int32_t)
 {
     return 0;
 }

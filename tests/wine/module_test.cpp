@@ -144,10 +144,10 @@ struct HostCall {
 };
 std::vector<HostCall> g_hostCalls;
 
-int32_t __cdecl RecordHostCall(int32_t hostValue2, int32_t code, int32_t payload, int32_t reserved)
+int32_t __cdecl RecordHostCall(int32_t hostValue2, int32_t code, intptr_t payload, int32_t reserved)
 {
     HostCall call = { hostValue2, code, reserved, {} };
-    memcpy(&call.component, (const void*)(intptr_t)payload, sizeof call.component);
+    memcpy(&call.component, (const void*)payload, sizeof call.component);
     g_hostCalls.push_back(call);
     return 0;
 }
