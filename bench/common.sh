@@ -2,16 +2,23 @@
 # X display when there is none, and runs the module's side of a benchmark
 # against bench/traffic_peer.py.
 #
+# BENCH_ARCH=32 or 64 picks the build (default: 32-bit where this machine
+# runs 32-bit programs, else 64-bit); each script says which it measured.
 # BENCH_BIN picks the directory the module and chat_bench.exe run from
-# (default build/win/bin), so an older build can be measured the same way.
+# (default the build's bin/), so an older build can be measured the same way.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$root/build/win
+source "$root/tools/archs.sh"
+if [ -z "${BENCH_ARCH:-}" ]; then
+    BENCH_ARCH=64
+    runs_32bit_programs && BENCH_ARCH=32
+fi
+build=$(arch_build_dir "$BENCH_ARCH")
 bin=${BENCH_BIN:-$build/bin}
 work=$(mktemp -d /tmp/talvo-bench.XXXXXX)
+echo "bench: the $BENCH_ARCH-bit module"
 
 build_windows() {
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    configure_arch "$BENCH_ARCH"
     cmake --build "$build" -j"$(nproc)" --target chat_bench start_time >/dev/null
 }
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12 as root, what building and testing the module needs:
-# the MinGW-w64 cross toolchain, 32-bit Wine with an X server to run under,
-# CMake and GoogleTest's sources, and clang with its sanitizer and fuzzer
-# runtimes for the native build, ImageMagick, sox and a font to draw the skin,
-# and for the end-to-end tests real IRC servers, NickServ, irssi, tmux and
-# Python; further packages may be named as arguments.
+# the MinGW-w64 cross toolchains for 32-bit and 64-bit Windows, 32-bit and
+# 64-bit Wine with an X server to run under (32-bit Wine is installed even
+# where the kernel cannot run it; binutils tries that), CMake and
+# GoogleTest's sources, and clang with its sanitizer and fuzzer runtimes for
+# the native build, ImageMagick, sox and a font to draw the skin, and for the
+# end-to-end tests real IRC servers, NickServ, irssi, tmux and Python;
+# further packages may be named as arguments.
 # Does nothing when all is there.
 set -euo pipefail
 
 packages=(
     cmake make g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-    wine wine32:i386 xvfb xauth
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 binutils
+    wine wine32:i386 wine64 xvfb xauth
     googletest clang libclang-rt-14-dev
     util-linux procps
     imagemagick sox fonts-dejavu-core

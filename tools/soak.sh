@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and soaks one chat window under Wine with a
 # seeded stream of server lines. Not part of test.sh.
-#   tools/soak.sh [LINES] [SEED] [BUILD_DIR]   defaults: 200000 1 build/win
+#   tools/soak.sh [LINES] [SEED] [32|64]   defaults: 200000, 1, and the
+#   32-bit build where this machine runs 32-bit programs, else the 64-bit one
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 lines=${1:-200000}
 seed=${2:-1}
-build=${3:-$root/build/win}
-mkdir -p "$build"
-build=$(cd "$build" && pwd)
+source "$root/tools/archs.sh"
+bits=${3:-}
+if [ -z "$bits" ]; then
+    bits=64
+    runs_32bit_programs && bits=32
+fi
+build=$(arch_build_dir "$bits")
+echo "soak: the $bits-bit module"
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+configure_arch "$bits"
 cmake --build "$build" --target soak -j2
 
 source "$root/tools/xvfb.sh"
