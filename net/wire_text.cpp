@@ -154,13 +154,14 @@ bool IsUtf8Text(const char* text, size_t length, bool mayBeCut)
 
 size_t ReadCodePoint(const char* text, size_t length, uint32_t* codePoint)
 {
+    *codePoint = kReplacementCharacter;
+    if (length == 0)
+        return 0;
     const unsigned char* bytes = (const unsigned char*)text;
     const LeadByte lead = DescribeLeadByte(bytes[0]);
     const size_t matched = MatchSequence(bytes, length, lead);
-    if (matched == 0 || matched < lead.length) {
-        *codePoint = kReplacementCharacter;
+    if (matched == 0 || matched < lead.length)
         return matched > 0 ? matched : 1;
-    }
     static const unsigned char kLeadBits[kLongestSequence + 1] = { 0, 0x7F, 0x1F, 0x0F, 0x07 };
     uint32_t value = bytes[0] & kLeadBits[lead.length];
     for (size_t i = 1; i < lead.length; ++i)

@@ -17,8 +17,8 @@ constexpr size_t kLongestSequence = 4;
 // for a line that filled the receive buffer and may have lost its tail.
 bool IsUtf8Text(const char* text, size_t length, bool mayBeCut);
 
-// Reads one code point from text (length > 0) and returns the bytes it took,
-// at least 1 and at most kLongestSequence. A sequence that is not
+// Reads one code point from text and returns the bytes it took: 1 to
+// kLongestSequence, 0 only when length is 0. A sequence that is not
 // well-formed reads as U+FFFD and takes its longest well-formed start (at
 // least its first byte), so that E2 82 41 reads as U+FFFD then 'A'.
 size_t ReadCodePoint(const char* text, size_t length, uint32_t* codePoint);
@@ -30,13 +30,15 @@ size_t ReadCodePoint(const char* text, size_t length, uint32_t* codePoint);
 uint32_t ChooseShownCodePoint(uint32_t codePoint);
 
 // The length of the longest start of text (length bytes) that has at most
-// limit bytes and does not end inside a UTF-8 sequence; 0 when even the
-// first character is longer than limit.
+// limit bytes and does not end inside a UTF-8 sequence (a broken one counts
+// as ReadCodePoint takes it); 0 when even the first character is longer
+// than limit.
 size_t FitUtf8Length(const char* text, size_t length, size_t limit);
 
 // Converts Windows-1251 text to UTF-8 in out (capacity bytes), NUL-terminated
-// unless capacity is 0; a character that does not fit ends the text. The
-// unassigned byte 0x98 becomes U+FFFD. Returns the length written.
+// unless capacity is 0; a character that does not fit ends the text, and
+// 3 * length + 1 bytes hold any text. The unassigned byte 0x98 becomes
+// U+FFFD. Returns the length written.
 size_t Cp1251ToUtf8(const char* text, size_t length, char* out, size_t capacity);
 
 // Converts UTF-8 text to Windows-1251 in out (capacity bytes), cut where out

@@ -155,6 +155,7 @@ TEST(ReadCodePoint, ReadsNoFurtherThanTheLength)
     EXPECT_EQ(kReplacementCharacter, codePoint);
     EXPECT_EQ(1u, ReadCodePoint(u8"п", 1, &codePoint));
     EXPECT_EQ(kReplacementCharacter, codePoint);
+    EXPECT_EQ(0u, ReadCodePoint("a", 0, &codePoint));
 }
 
 struct ShownCase {
