@@ -20,10 +20,12 @@ const uint32_t kCp1251FirstLetter = 0x0410;  // А, byte 0xc0
 const uint32_t kCp1251LastLetter = 0x044F;   // я, byte 0xff
 
 // Shown as U+FFFD, visibly: each could make a line look like another. C1
-// controls are read as commands by some terminals and logs; embeddings,
-// overrides and isolates reorder the rest of the line, the nick and prefix
-// before it included; line and paragraph separators would start a line of
-// their own inside one the server sent.
+// controls show nothing, and a terminal showing a log would obey them;
+// embeddings, overrides and isolates reorder what follows them to the end of
+// the line, so that a nick can disguise the text after it; line and
+// paragraph separators would start a line of their own inside one line.
+// The direction marks (U+200E, U+200F, U+061C) stay: they only settle the
+// neutral characters beside them.
 const struct {
     uint32_t first;
     uint32_t last;
