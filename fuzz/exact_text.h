@@ -29,6 +29,22 @@ private:
     std::unique_ptr<char[]> m_bytes;
 };
 
+// Bytes, NULs included, in a block of their size without a terminator.
+class ExactBytes {
+public:
+    explicit ExactBytes(const std::string& bytes) : m_length(bytes.size()), m_bytes(new char[m_length])
+    {
+        memcpy(m_bytes.get(), bytes.data(), m_length);
+    }
+
+    const char* get() const { return m_bytes.get(); }
+    size_t length() const { return m_length; }
+
+private:
+    size_t m_length;
+    std::unique_ptr<char[]> m_bytes;
+};
+
 inline ExactText ConsumeText(FuzzedDataProvider& data, size_t maxLength)
 {
     return ExactText(data.ConsumeRandomLengthString(maxLength));

@@ -1,10 +1,13 @@
 // The output code walk on arbitrary formatted lines, with an arbitrary own
-// nick and own-line and sound flags.
+// nick and own-line and sound flags, and the rich text it makes of them.
 #include "checked_output.h"
 #include "exact_text.h"
+#include "net/wire_text.h"
 #include "output/rich_text.h"
 
+#include <ctype.h>
 #include <stdint.h>
+#include <stdlib.h>
 
 namespace {
 
@@ -13,24 +16,72 @@ public:
     void PlayMessageSound() override {}
 };
 
+bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Reads the N of a \uN? escape from `at`, leaves `at` on the '?' and
+// returns N as a UTF-16 unit.
+uint32_t ReadUnicodeEscape(const std::string& stream, size_t& at)
+{
+    const bool negative = stream[at] == '-';
+    at += negative;
+    long value = 0;
+    size_t digits = 0;
+    for (; at < stream.size() && isdigit((unsigned char)stream[at]) && digits < 6; ++at, ++digits)
+        value = value * 10 + (stream[at] - '0');
+    Expect(digits > 0 && at < stream.size() && stream[at] == '?');
+    value = negative ? -value : value;
+    Expect(value >= -32768 && value <= 32767);
+    return (uint32_t)(value < 0 ? value + 0x10000 : value);
+}
+
+// A character past ASCII is one the output shows, past U+FFFF as a whole
+// surrogate pair. pendingHigh holds the first unit of a pair until its second.
+void ExpectShownCharacter(uint32_t unit, uint32_t& pendingHigh)
+{
+    uint32_t codePoint = unit;
+    if (pendingHigh != 0) {
+        Expect(IsLowSurrogate(unit));
+        codePoint = 0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00);
+        pendingHigh = 0;
+    } else if (IsHighSurrogate(unit)) {
+        pendingHigh = unit;
+        return;
+    }
+    Expect(codePoint >= 0x80 && !IsLowSurrogate(codePoint) && ChooseShownCodePoint(codePoint) == codePoint);
+}
+
 // The stream is plain printable ASCII whose groups close in order: every
 // byte of the text was escaped, and the control reads no more and no less.
+// Only control bytes go as \'xx: every character past ASCII is a \uN?.
 void ExpectWellFormed(const std::string& stream)
 {
     int depth = 0;
+    uint32_t pendingHigh = 0;
     for (size_t i = 0; i < stream.size(); ++i) {
         const unsigned char c = stream[i];
         Expect(c >= 0x20 && c <= 0x7e);
-        if (c == '\\') {
+        const bool unicode = c == '\\' && i + 2 < stream.size() && stream[i + 1] == 'u' &&
+                             (stream[i + 2] == '-' || isdigit((unsigned char)stream[i + 2]));
+        Expect(pendingHigh == 0 || unicode);
+        if (unicode) {
+            i += 2;
+            ExpectShownCharacter(ReadUnicodeEscape(stream, i), pendingHigh);
+        } else if (c == '\\') {
             Expect(i + 1 < stream.size());
             ++i;  // an escaped character or the first letter of a word
+            if (stream[i] == '\'') {
+                Expect(i + 2 < stream.size());
+                const unsigned long byte = strtoul(stream.substr(i + 1, 2).c_str(), nullptr, 16);
+                Expect(byte < 0x20 || byte == 0x7f);
+            }
         } else if (c == '{') {
             ++depth;
         } else if (c == '}') {
             Expect(--depth >= 0);
         }
     }
-    Expect(depth == 0);
+    Expect(depth == 0 && pendingHigh == 0);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "net/outgoing_text.h"
 
+#include "net/wire_text.h"
+
 #include <string.h>
 
 namespace {
@@ -11,6 +13,24 @@ const size_t kHostReserve = 63;    // HOSTLEN of the common servers
 const size_t kMinPieceLength = 64;
 
 const char kLineBreaks[] = "\r\n";
+
+// The last blank in the last quarter of the limit, 0 when there is none.
+size_t FindBlankCut(const char* text, size_t limit)
+{
+    for (size_t blank = limit; blank > limit - limit / 4; --blank) {
+        if (text[blank] == ' ')
+            return blank;
+    }
+    return 0;
+}
+
+// The most whole characters the limit holds. A limit too small for even the
+// first one cuts it: a line past the limit is worse than a broken character.
+size_t FindHardCut(const char* text, size_t lineLength, size_t limit)
+{
+    const size_t fit = FitUtf8Length(text, lineLength, limit);
+    return fit > 0 ? fit : limit;
+}
 
 } // namespace
 
@@ -41,14 +61,9 @@ bool NextMessagePiece(const char** cursor, size_t limit, const char** piece, siz
     size_t take = lineLength;
     size_t skip = 0;
     if (lineLength > limit) {
-        take = limit;
-        for (size_t blank = limit; blank > limit - limit / 4; --blank) {
-            if (text[blank] == ' ') {
-                take = blank;
-                skip = 1;
-                break;
-            }
-        }
+        const size_t blank = FindBlankCut(text, limit);
+        take = blank > 0 ? blank : FindHardCut(text, lineLength, limit);
+        skip = blank > 0 ? 1 : 0;
     }
     *piece = text;
     *length = take;

@@ -14,9 +14,12 @@ void CutAtLineBreak(char* text);
 // the definition); a target too long for any server still gets a small piece.
 size_t PrivmsgTextLimit(size_t targetLength, size_t nickLength);
 
-// Takes the next piece of typed text to send as one message and moves the
-// cursor past it. Line breaks separate messages and empty lines are skipped;
-// a line longer than limit (> 0) is split, at a blank in the last quarter of
-// the limit when there is one (that blank then belongs to neither piece).
+// Takes the next piece of typed text, UTF-8, to send as one message and
+// moves the cursor past it. Line breaks separate messages and empty lines are
+// skipped; a line longer than limit bytes (> 0) is split, at a blank in the
+// last quarter of the limit when there is one (that blank then belongs to
+// neither piece), else at the last character boundary within the limit, so
+// that the pieces of UTF-8 text are UTF-8 too. Only a limit shorter than
+// the first character (under 4 bytes) cuts inside it.
 // Returns false when nothing is left.
 bool NextMessagePiece(const char** cursor, size_t limit, const char** piece, size_t* length);

@@ -1,6 +1,11 @@
 #include "output/rich_text.h"
 
+#include "net/wire_text.h"
+
 #include <stdio.h>
+#include <string.h>
+
+#include <charconv>
 
 void RichTextRuns::SetFormat(const TextFormat& format)
 {
@@ -40,33 +45,80 @@ void RichTextRuns::WriteFormatChanges()
     m_writtenColour = m_colour;
 }
 
+namespace {
+
 // The control takes "\r\n", a lone "\r" and a lone "\n" each as one line
-// break and "\r\r\n" as a space; every other byte is one character of the
-// code page.
+// break and "\r\r\n" as a space. Appends the ASCII character or line break
+// at text and returns the bytes it took.
+size_t AppendAscii(std::string& body, const char* text)
+{
+    const char c = text[0];
+    if (c == '\r' && text[1] == '\r' && text[2] == '\n') {
+        body += ' ';
+        return 3;
+    }
+    if (c == '\r' || c == '\n') {
+        body += "\\par ";
+        return c == '\r' && text[1] == '\n' ? 2 : 1;
+    }
+    if (c == '\t') {
+        body += "\\tab ";
+    } else if (c == '\\' || c == '{' || c == '}') {
+        body += '\\';
+        body += c;
+    } else if (c < 0x20 || c == 0x7f) {
+        char escaped[5];
+        snprintf(escaped, sizeof escaped, "\\'%02x", (unsigned char)c);
+        body += escaped;
+    } else {
+        body += c;
+    }
+    return 1;
+}
+
+// RTF's \uN takes one UTF-16 unit as a signed 16-bit number; the '?' after
+// it is for readers that know no Unicode.
+void AppendUnicodeEscape(std::string& body, uint32_t unit)
+{
+    char escaped[16] = "\\u";
+    const int value = unit < 0x8000 ? (int)unit : (int)unit - 0x10000;
+    char* end = std::to_chars(escaped + 2, escaped + sizeof escaped - 1, value).ptr;
+    *end++ = '?';
+    body.append(escaped, end - escaped);
+}
+
+// Appends what the output shows for the character at text (past ASCII), a
+// character past U+FFFF as its surrogate pair, and returns the bytes it took.
+size_t AppendCharacter(std::string& body, const char* text, size_t length)
+{
+    uint32_t codePoint;
+    const size_t taken = ReadCodePoint(text, length, &codePoint);
+    const uint32_t shown = ChooseShownCodePoint(codePoint);
+    if (shown == kNothingShown)
+        return taken;
+    if (shown <= 0xFFFF) {
+        AppendUnicodeEscape(body, shown);
+        return taken;
+    }
+    const uint32_t offset = shown - 0x10000;
+    AppendUnicodeEscape(body, 0xD800 | offset >> 10);
+    AppendUnicodeEscape(body, 0xDC00 | (offset & 0x3FF));
+    return taken;
+}
+
+} // namespace
+
+// The run is UTF-8; broken sequences show as U+FFFD.
 void RichTextRuns::InsertRun(const char* run)
 {
     WriteFormatChanges();
-    for (const unsigned char* p = (const unsigned char*)run; *p; ++p) {
-        const unsigned char c = *p;
-        if (c == '\r' && p[1] == '\r' && p[2] == '\n') {
-            p += 2;
-            m_body += ' ';
-        } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && p[1] == '\n')
-                ++p;
-            m_body += "\\par ";
-        } else if (c == '\t') {
-            m_body += "\\tab ";
-        } else if (c == '\\' || c == '{' || c == '}') {
-            m_body += '\\';
-            m_body += (char)c;
-        } else if (c < 0x20 || c > 0x7e) {
-            char escaped[5];
-            snprintf(escaped, sizeof escaped, "\\'%02x", c);
-            m_body += escaped;
-        } else {
-            m_body += (char)c;
-        }
+    const size_t length = strlen(run);
+    size_t at = 0;
+    while (at < length) {
+        if ((unsigned char)run[at] < 0x80)
+            at += AppendAscii(m_body, run + at);
+        else
+            at += AppendCharacter(m_body, run + at, length - at);
     }
 }
 

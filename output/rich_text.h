@@ -31,8 +31,9 @@ public:
     bool HasText() const { return !m_body.empty(); }
     size_t BodySize() const { return m_body.size(); }
 
-    // The complete stream: header, colour table and the collected runs, with
-    // bytes above 127 read in `codePage`.
+    // The complete stream: header, colour table and the collected runs. It
+    // is all ASCII: text past ASCII went in as \uN escapes, and `codePage`
+    // is what their '?' fallbacks and the control bytes' \'xx are read in.
     const std::string& ComposeStream(unsigned codePage);
     void Clear();
 

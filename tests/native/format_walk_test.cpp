@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, FormatWalkTest, ::testing::Values(
     WalkCase{ "comma and background stay as text in the new colour", "\x03" "3a\x03" "4,2b",
               "[green]a[red],2b", false },
     WalkCase{ "colour 0 is red and 1 is black", "\x03" "0a\x03" "1b", "[red]a[black]b", false },
-    WalkCase{ "cyrillic letter after a digit is text", "\x03" "5\xd0\xe0", "[maroon]\xd0\xe0", false },
+    WalkCase{ "cyrillic letter after a digit is text", "\x03" u8"5Ра", u8"[maroon]Ра", false },
     WalkCase{ "text between two bold codes is bold", "a\x02" "b\x02" "c", "[start]a[start b]b[start]c", false },
     WalkCase{ "plain leaves the control's underline on, the next underline keeps it",
               "\x1f" "a\x0f" "b\x1f" "c\x1f" "d", "[start u]abc[start]d", false },

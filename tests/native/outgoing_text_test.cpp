@@ -40,8 +40,21 @@ TEST(NextMessagePiece, LongLineSplitsAtABlankNearTheLimit)
     EXPECT_EQ(Lines({ "aaaaa bb", "bb" }), Pieces("aaaaa bbbb", 8));
     EXPECT_EQ(Lines({ "aaaa", "aaaa", "aa" }), Pieces("aaaaaaaaaa", 4));
     EXPECT_EQ(Lines({ "a", "a", "a" }), Pieces("aaa", 1));
-    // Single-byte cp1251 letters are never torn apart.
-    EXPECT_EQ(Lines({ "\xef\xf0\xe8", "\xe2\xe5\xf2" }), Pieces("\xef\xf0\xe8\xe2\xe5\xf2", 3));
+}
+
+// The limit counts bytes, and a hard cut backs off to the start of the
+// character it would tear apart.
+TEST(NextMessagePiece, Utf8CharactersAreNeverTornApart)
+{
+    EXPECT_EQ(Lines({ u8"пр", u8"ив", u8"ет" }), Pieces(u8"привет", 5));
+    EXPECT_EQ(Lines({ u8"aп", u8"ри" }), Pieces(u8"aпри", 4));
+    EXPECT_EQ(Lines({ u8"a✓", u8"✓" }), Pieces(u8"a✓✓", 5));
+    EXPECT_EQ(Lines({ u8"a", u8"\U0001F600", u8"b" }), Pieces(u8"a\U0001F600b", 4));
+    // A blank in the last quarter still wins, Cyrillic before it or not.
+    EXPECT_EQ(Lines({ u8"аааа", u8"ббб" }), Pieces(u8"аааа ббб", 9));
+    // A limit below 4 bytes may be too small for one character: the line
+    // still goes out in pieces of the limit.
+    EXPECT_EQ(Lines({ "\xf0\x9f", "\x98\x80" }), Pieces(u8"\U0001F600", 2));
 }
 
 TEST(PrivmsgTextLimit, RelayedLineStaysWithin512Bytes)
