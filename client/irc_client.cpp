@@ -44,6 +44,8 @@ CIrcClient::~CIrcClient()
     if (m_tabCount != 0)
         ResetToLogin();
     DeleteObject(m_hFont);
+    // The list's entries hold copies of their names.
+    ClearUserList();
     ReleaseTahomaFont(m_hTabCtrl);
     ReleaseTahomaFont(GetControl(IDC_USER_LIST));
     delete[] m_tabs;

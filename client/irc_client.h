@@ -150,7 +150,7 @@ public:
     char m_szUserName[1024];
     char m_szRealName[1024];
     char m_szAltNick[1024];
-    char m_szInput[8192];
+    char m_szInput[8192];  // unused: the input line is read whole, as UTF-8; kept for the layout
     char m_szChannel[1027];
     HWND m_hDialog;
     HWND m_hTabCtrl;

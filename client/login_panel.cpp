@@ -5,8 +5,10 @@
 #include "client/control_ids.h"
 #include "client/login_rules.h"
 #include "client/message_box.h"
+#include "client/typed_text.h"
 #include "net/outgoing_text.h"
 #include "net/quit_reason.h"
+#include "net/wire_text.h"
 #include "protocol/tokens.h"
 
 #include <initializer_list>
@@ -51,6 +53,8 @@ void ReadField(const CIrcClient& client, int id, char* text, int size)
     CutAtLineBreak(text);
 }
 
+enum { kFieldSize = 1024, kWireFieldSize = 3 * kFieldSize };
+
 void EnableControls(const CIrcClient& client, std::initializer_list<int> ids, BOOL enable)
 {
     for (int id : ids)
@@ -74,7 +78,7 @@ bool CIrcClient::ConnectFromPanel()
     ResetTabs(true);
 
     ReadField(*this, IDC_SERVER_LIST, m_szServer, 1023);
-    ReadField(*this, IDC_NICK, m_szNick, 1023);
+    ReadWireField(GetControl(IDC_NICK), m_szNick, sizeof m_szNick);
     char port[256];
     ReadField(*this, IDC_PORT, port, sizeof port);
     m_port = ReadPort(port);
@@ -105,13 +109,16 @@ bool CIrcClient::ConnectFromPanel()
     return true;
 }
 
+// The lengths are the panel's, counted in the characters the user typed.
 bool CIrcClient::ValidateLogin()
 {
-    char password[1024];
-    char email[1024];
+    char nick[kFieldSize];
+    char password[kFieldSize];
+    char email[kFieldSize];
+    ShowNameInCp1251(m_szNick, nick, sizeof nick);
     ReadField(*this, IDC_PASSWORD, password, sizeof password);
     ReadField(*this, IDC_EMAIL, email, sizeof email);
-    return Accepted(CheckLoginFields(m_szNick, password, email));
+    return Accepted(CheckLoginFields(nick, password, email));
 }
 
 void CIrcClient::OnLogoutButton()
@@ -143,14 +150,14 @@ void CIrcClient::OnChangeNickButton()
         return;
     }
 
-    char nick[30];
-    ReadField(*this, IDC_NICK, nick, sizeof nick);
+    char nick[kWireFieldSize];
+    ReadWireField(GetControl(IDC_NICK), nick, sizeof nick, 30);
     if (!nick[0]) {
         ShowMessageBox("Недостаточно данных для смены ника", "Ник не изменен");
         return;
     }
-    char password[1024];
-    ReadField(*this, IDC_PASSWORD, password, sizeof password);
+    char password[kWireFieldSize];
+    ReadWireField(GetControl(IDC_PASSWORD), password, sizeof password);
 
     EnableControls(*this, { IDC_NICK, IDC_PASSWORD }, FALSE);
     SetButtonImage(IDC_CHANGE_NICK, "IRCSkin/CHANGENICK.BMP");

@@ -4,6 +4,9 @@
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
+#include "client/typed_text.h"
+#include "client/user_list.h"
+#include "net/wire_text.h"
 #include "protocol/tokens.h"
 
 #include <stdio.h>
@@ -13,31 +16,11 @@ namespace {
 
 enum { kEntrySize = 1024 };
 
-bool IsNickPrefix(char c)
-{
-    return c == '+' || c == '@';
-}
-
-// An entry that does not fit the buffer reads as unavailable rather than
-// being written past its end.
-bool ReadListEntry(HWND list, int index, char (&text)[kEntrySize])
-{
-    text[0] = '\0';
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR || length >= kEntrySize)
-        return false;
-    return SendMessageA(list, LB_GETTEXT, index, (LPARAM)text) != LB_ERR;
-}
-
 bool IsInUserList(HWND list, const char* nick)
 {
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-    char entry[kEntrySize];
     for (int i = 0; i < count; ++i) {
-        if (!ReadListEntry(list, i, entry))
-            continue;
-        const char* name = IsNickPrefix(entry[0]) ? entry + 1 : entry;
-        if (strcmp(name, nick) == 0)
+        if (strcmp(NickOfUserListEntry(UserListWireEntry(list, i)), nick) == 0)
             return true;
     }
     return false;
@@ -62,10 +45,12 @@ int SelectedSlot(const CIrcClient& client)
 
 void SetTabImage(const CIrcClient& client, int index, int image)
 {
+    char shown[kEntrySize];
+    ShowNameInCp1251(client.m_tabs[index].szName, shown, sizeof shown);
     TCITEMA item;
     memset(&item, 0, sizeof item);
     item.mask = TCIF_TEXT | TCIF_IMAGE;
-    item.pszText = client.m_tabs[index].szName;
+    item.pszText = shown;
     item.iImage = image;
     SendMessageA(client.m_hTabCtrl, TCM_SETITEMA, index, (LPARAM)&item);
 }
@@ -124,14 +109,18 @@ void CIrcClient::OpenTab(const char* name)
 
     if (name[0] == '+' || name[0] == '@' || name[0] == ' ')
         ++name;
+    // The slot keeps the name as the server wrote it, the address of every
+    // line typed here; the tab shows what code page 1251 can of it.
     char tabName[1024];
     CopyText(tabName, sizeof tabName, name);
+    char shown[kEntrySize];
+    ShowNameInCp1251(tabName, shown, sizeof shown);
 
     TCITEMA item;
     memset(&item, 0, sizeof item);
     item.mask = TCIF_TEXT;
-    item.pszText = tabName;
-    item.cchTextMax = sizeof tabName;
+    item.pszText = shown;
+    item.cchTextMax = sizeof shown;
     item.iImage = -1;
     if (SendMessageA(m_hTabCtrl, TCM_INSERTITEMA, m_tabCount, (LPARAM)&item) == -1)
         return;
@@ -328,27 +317,20 @@ void CIrcClient::ClearTabMark(int index)
 
 void CIrcClient::OnUserListSelChange()
 {
-    HWND list = GetControl(IDC_USER_LIST);
-    char entry[kEntrySize];
-    const int selected = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (selected < 0 || !ReadListEntry(list, selected, entry))
+    char user[kEntrySize];
+    if (!GetSelectedUser(user, sizeof user))
         return;
+    // Some servers list every mark of a user ("@+dave").
+    const char* nick = NickOfUserListEntry(user);
 
+    // The input line is read and written as UTF-8: the nick goes in with the
+    // bytes the server listed it with, whatever code page 1251 can show.
     HWND input = GetControl(IDC_INPUT);
-    char text[1024];
-    GetWindowTextA(input, text, sizeof text);
-
-    const char* nick = entry;
-    if (IsNickPrefix(*nick))
-        ++nick;
-    if (IsNickPrefix(*nick))
-        ++nick;
-    if (strstr(text, nick))
+    if (ReadInputText(input).find(nick) != std::string::npos)
         return;
-
     char address[kEntrySize + 2];
     snprintf(address, sizeof address, "%s: ", nick);
-    SendMessageA(input, EM_REPLACESEL, FALSE, (LPARAM)address);
+    InsertInputText(input, address);
     SetFocus(input);
 }
 
@@ -366,22 +348,18 @@ bool CIrcClient::IsUserSelected() const
     return SendMessageA(GetControl(IDC_USER_LIST), LB_GETCURSEL, 0, 0) >= 0;
 }
 
+// The selected user's nick as the server wrote it, without its '@' or '+'.
 bool CIrcClient::GetSelectedUser(char* user, size_t size) const
 {
     HWND list = GetControl(IDC_USER_LIST);
-    char entry[kEntrySize];
     const int selected = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (selected < 0 || !ReadListEntry(list, selected, entry))
-        return false;
-    CopyText(user, size, entry);
-    return true;
+    const char* nick = selected < 0 ? "" : NickOfUserListEntry(UserListWireEntry(list, selected));
+    CopyText(user, size, nick);
+    return nick[0] != '\0';
 }
 
 bool CIrcClient::NeedsPrivateTab() const
 {
-    char entry[kEntrySize];
-    if (!GetSelectedUser(entry, sizeof entry))
-        return false;
-    const int prefixLength = (strchr(entry, '+') ? 1 : 0) + (strchr(entry, '@') ? 1 : 0);
-    return FindSlot(*this, entry + prefixLength) < 0;
+    char nick[kEntrySize];
+    return GetSelectedUser(nick, sizeof nick) && FindSlot(*this, nick) < 0;
 }

@@ -1,9 +1,13 @@
 // The channel's user list (list box 1065): entries are nicks, some with a
 // leading '@' (operator) or '+' (voiced), kept in the box's sorted order.
+#include "client/user_list.h"
+
 #include "client/irc_client.h"
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
+#include "net/wire_text.h"
+#include "protocol/tokens.h"
 #include "protocol/words.h"
 
 #include <stdio.h>
@@ -15,15 +19,37 @@ enum { kNickSize = 1024 };
 
 const char kNamesReplyProperty[] = "TalvoNamesReplyOpen";
 
-// The first entry equal to text, ignoring case as the list box does, or
-// LB_ERR. The box keeps its entries sorted by a case-blind compare in its
-// own locale, the compare LB_FINDSTRINGEXACT matches with; searching by
-// halves reads a few entries where the message reads every one of them,
-// which in a channel of ten thousand makes every departure slow.
-LRESULT FindEntry(HWND list, const char* text)
+void AddEntry(HWND list, const char* wire)
 {
-    if (!text[0])
+    char shown[kNickSize];
+    ShowNameInCp1251(wire, shown, sizeof shown);
+    const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)shown);
+    if (index < 0)
+        return;
+    const size_t size = strlen(wire) + 1;
+    char* copy = new char[size];
+    memcpy(copy, wire, size);
+    SendMessageA(list, LB_SETITEMDATA, index, (LPARAM)copy);
+}
+
+void DeleteEntryAt(HWND list, int index)
+{
+    delete[] (char*)SendMessageA(list, LB_GETITEMDATA, index, 0);
+    SendMessageA(list, LB_DELETESTRING, index, 0);
+}
+
+// The entry listed as `wire`, ignoring the case of ASCII letters, or LB_ERR.
+// The box keeps its entries sorted by a case-blind compare of their texts in
+// its own locale; searching by halves reads a few entries where a search
+// from the top reads every one of them, which in a channel of ten thousand
+// makes every departure slow. Names that show alike (letters code page 1251
+// lacks) stand side by side; their wire forms tell them apart.
+LRESULT FindEntry(HWND list, const char* wire)
+{
+    if (!wire[0])
         return LB_ERR;
+    char shown[kNickSize];
+    ShowNameInCp1251(wire, shown, sizeof shown);
     const LCID locale = (LCID)SendMessageA(list, LB_GETLOCALE, 0, 0);
     char entry[kNickSize];
     auto compareAt = [&](int index) {
@@ -31,7 +57,7 @@ LRESULT FindEntry(HWND list, const char* text)
         if (SendMessageA(list, LB_GETTEXTLEN, index, 0) >= (LRESULT)sizeof entry)
             return CSTR_GREATER_THAN;
         SendMessageA(list, LB_GETTEXT, index, (LPARAM)entry);
-        return CompareStringA(locale, NORM_IGNORECASE, entry, -1, text, -1);
+        return CompareStringA(locale, NORM_IGNORECASE, entry, -1, shown, -1);
     };
     int low = 0;
     int high = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
@@ -43,24 +69,43 @@ LRESULT FindEntry(HWND list, const char* text)
         else
             high = middle;
     }
-    return low < count && compareAt(low) == CSTR_EQUAL ? low : LB_ERR;
+    for (int index = low; index < count && compareAt(index) == CSTR_EQUAL; ++index) {
+        if (EqualsIgnoringAsciiCase(UserListWireEntry(list, index), wire))
+            return index;
+    }
+    return LB_ERR;
 }
 
-// Deletes the first entry equal to text, ignoring case as the list box does.
-bool DeleteEntry(HWND list, const char* text)
+// Deletes the entry listed as `wire`, ignoring the case of ASCII letters.
+bool DeleteEntry(HWND list, const char* wire)
 {
-    const LRESULT index = FindEntry(list, text);
+    const LRESULT index = FindEntry(list, wire);
     if (index == LB_ERR)
         return false;
-    SendMessageA(list, LB_DELETESTRING, index, 0);
+    DeleteEntryAt(list, (int)index);
     return true;
 }
 
 } // namespace
 
+const char* UserListWireEntry(HWND list, int index)
+{
+    const LRESULT data = SendMessageA(list, LB_GETITEMDATA, index, 0);
+    return data == LB_ERR || data == 0 ? "" : (const char*)data;
+}
+
+const char* NickOfUserListEntry(const char* entry)
+{
+    return entry[0] == '@' || entry[0] == '+' ? entry + 1 : entry;
+}
+
 void CIrcClient::ClearUserList()
 {
-    SendMessageA(GetControl(IDC_USER_LIST), LB_RESETCONTENT, 0, 0);
+    HWND list = GetControl(IDC_USER_LIST);
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        delete[] (char*)SendMessageA(list, LB_GETITEMDATA, i, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
 }
 
 bool CIrcClient::OpenNamesReply()
@@ -85,7 +130,7 @@ void CIrcClient::AddUserNames(const char* names)
     // A trailing space ends the list; two spaces in a row give an empty entry.
     while (words.Remainder()[0] != '\0') {
         words.Next(name, sizeof name);
-        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)name);
+        AddEntry(list, name);
     }
 }
 
@@ -100,7 +145,7 @@ void CIrcClient::AddUser(const char* nick)
     } else {
         WordReader(nick).Next(name, sizeof name);
     }
-    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)name);
+    AddEntry(list, name);
 }
 
 void CIrcClient::RemoveUser(const char* nick)
@@ -128,16 +173,8 @@ bool CIrcClient::NotInUserList(const char* text) const
 {
     HWND list = GetControl(IDC_USER_LIST);
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-    const size_t length = strlen(text);
-    char entry[kNickSize];
-    // Every entry added here is shorter than the buffer.
-    if (length >= sizeof entry)
-        return true;
     for (int i = 0; i < count; ++i) {
-        // Only an entry of the same length can match, and it fits the buffer.
-        if (SendMessageA(list, LB_GETTEXTLEN, i, 0) != (LRESULT)length)
-            continue;
-        if (SendMessageA(list, LB_GETTEXT, i, (LPARAM)entry) != LB_ERR && strcmp(entry, text) == 0)
+        if (strcmp(UserListWireEntry(list, i), text) == 0)
             return false;
     }
     return true;

@@ -2,6 +2,7 @@
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
+#include "client/typed_text.h"
 #include "net/outgoing_text.h"
 #include "output/colours.h"
 #include "protocol/tokens.h"
@@ -11,9 +12,7 @@
 void CIrcClient::OnEnterInInputLine()
 {
     HWND input = GetControl(IDC_INPUT);
-    m_szInput[0] = '\0';
-    GetWindowTextA(input, m_szInput, 8190);
-    TrimAndSend(m_szInput);
+    TrimAndSend(ReadInputText(input).c_str());
     // Set for this line's echo; a line that sent nothing must not pass it on
     // to the next line someone else writes.
     m_ownLinePending = 0;

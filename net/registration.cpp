@@ -2,7 +2,7 @@
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
-#include "net/outgoing_text.h"
+#include "client/typed_text.h"
 #include "output/colours.h"
 #include "protocol/tokens.h"
 #include "protocol/words.h"
@@ -36,14 +36,14 @@ void CIrcClient::OnSocketConnect(int error)
     SendJoin("#marketbay");
 }
 
+// The fields hold code page 1251; NickServ gets them in UTF-8, as every
+// other client would send them.
 void CIrcClient::SendServicesLogin()
 {
-    char password[1024] = "";
-    char email[1024] = "";
-    GetWindowTextA(GetControl(IDC_PASSWORD), password, sizeof password);
-    GetWindowTextA(GetControl(IDC_EMAIL), email, sizeof email);
-    CutAtLineBreak(password);
-    CutAtLineBreak(email);
+    char password[3 * 1024];
+    char email[3 * 1024];
+    ReadWireField(GetControl(IDC_PASSWORD), password, sizeof password);
+    ReadWireField(GetControl(IDC_EMAIL), email, sizeof email);
 
     if (password[0] && email[0])
         SendRegister(password, email);

@@ -229,3 +229,32 @@ size_t Utf8ToCp1251(const char* text, size_t length, char* out, size_t capacity)
     out[written] = '\0';
     return written;
 }
+
+LineEncoding JudgeReceivedLine(char* line, size_t capacity)
+{
+    size_t length = strlen(line);
+    const bool cut = length + 1 == capacity;
+    if (!IsUtf8Text(line, length, cut))
+        return LineEncoding::Windows1251;
+    if (cut) {
+        // Back to the lead byte of the last sequence; it goes if it is short.
+        size_t lead = length;
+        while (lead > 0 && length - lead < kLongestSequence && ((unsigned char)line[lead - 1] & 0xC0) == 0x80)
+            --lead;
+        if (lead > 0 && DescribeLeadByte((unsigned char)line[lead - 1]).length > length - lead + 1)
+            line[lead - 1] = '\0';
+    }
+    return LineEncoding::Utf8;
+}
+
+size_t ShowNameInCp1251(const char* name, char* out, size_t capacity)
+{
+    const size_t length = strlen(name);
+    if (IsUtf8Text(name, length, false))
+        return Utf8ToCp1251(name, length, out, capacity);
+    // A name from an old client is code page 1251 already; the round trip
+    // only shows the unassigned byte as '?', as the output does.
+    char decoded[3 * 1024 + 1];
+    const size_t taken = length < 1024 ? length : 1024;
+    return Utf8ToCp1251(decoded, Cp1251ToUtf8(name, taken, decoded, sizeof decoded), out, capacity);
+}

@@ -47,3 +47,17 @@ size_t Cp1251ToUtf8(const char* text, size_t length, char* out, size_t capacity)
 // cannot hold, the replaced ones and every ill-formed sequence included,
 // becomes '?'. Returns the length written.
 size_t Utf8ToCp1251(const char* text, size_t length, char* out, size_t capacity);
+
+// A received line is one sender's text in one encoding: UTF-8 when its bytes
+// are, else Windows-1251 from an old client. No guessing word by word.
+enum class LineEncoding { Utf8, Windows1251 };
+
+// Judges the received line (NUL-terminated in a buffer of capacity bytes).
+// A line that fills the buffer was cut by the receiver, maybe inside a
+// character: that torn character is dropped from its end.
+LineEncoding JudgeReceivedLine(char* line, size_t capacity);
+
+// A name (nick or channel) as the ANSI controls show it: judged by its own
+// bytes, then put in code page 1251. The name itself, as the server wrote
+// it, is what goes back on the wire.
+size_t ShowNameInCp1251(const char* name, char* out, size_t capacity);

@@ -1,6 +1,8 @@
 // One received line: cut it, choose the tab for its output, dispatch it.
 #include "client/irc_client.h"
 
+#include "net/wire_text.h"
+#include "output/received_text.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
 
@@ -13,6 +15,9 @@ void CIrcClient::ProcessLine()
 {
     HWND serverOutput = FindTab(m_szServer);
 
+    // Names keep their wire bytes; what the handlers print of the line is
+    // shown in the line's encoding.
+    CReceivedTextScope text(JudgeReceivedLine(m_ioBuf, sizeof m_ioBuf));
     ParsedLine line;
     if (!ParseLine(m_ioBuf, line))
         return;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
@@ -65,6 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, IsUtf8TextTest, ::testing::Values(
 // A line as the client receives it: the first 2047 bytes of a longer one.
 struct ReceivedLine {
     char buffer[2048] = {};
+    char kept[2048] = {};  // the buffer as the handler saw it
     std::string text;
 
     explicit ReceivedLine(const std::string& sent)
@@ -76,28 +78,65 @@ struct ReceivedLine {
     {
         ReceivedLine* self = static_cast<ReceivedLine*>(context);
         self->text = self->buffer;
+        memcpy(self->kept, self->buffer, sizeof self->kept);
         return true;
     }
 };
 
 // The line assembler keeps the first 2047 bytes whatever they end in; the
-// caller that knows the line filled the buffer still takes it as UTF-8,
-// and Windows-1251 is not UTF-8 however it was cut.
-TEST(IsUtf8Text, LineCutAt2047BytesInsideASequence)
+// judge takes such a line as UTF-8 and drops the torn character from its
+// end, and Windows-1251 is not UTF-8 however it was cut.
+TEST(JudgeReceivedLine, LineCutAt2047BytesInsideASequenceLosesTheTornCharacter)
 {
     for (const std::string sequence : { u8"п", u8"✓", u8"\U0001F600" }) {
         for (size_t kept = 1; kept < sequence.size(); ++kept) {
             SCOPED_TRACE(std::to_string(kept) + " of " + std::to_string(sequence.size()) + " bytes kept");
-            const ReceivedLine line(std::string(2047 - kept, 'a') + sequence + " more\r\n");
+            ReceivedLine line(std::string(2047 - kept, 'a') + sequence + " more\r\n");
             ASSERT_EQ(2047u, line.text.size());
             EXPECT_TRUE(IsUtf8(line.text, true));
             EXPECT_FALSE(IsUtf8(line.text, false));
+            EXPECT_EQ(LineEncoding::Utf8, JudgeReceivedLine(line.kept, sizeof line.kept));
+            EXPECT_EQ(std::string(2047 - kept, 'a'), line.kept);
         }
     }
-    const ReceivedLine whole(std::string(2045, 'a') + u8"п" + "\r\n");
+    ReceivedLine whole(std::string(2045, 'a') + u8"п" + "\r\n");
     EXPECT_TRUE(IsUtf8(whole.text, false));
-    const ReceivedLine cp1251(std::string(2046, '\xef') + "\r\n");
+    EXPECT_EQ(LineEncoding::Utf8, JudgeReceivedLine(whole.kept, sizeof whole.kept));
+    EXPECT_EQ(whole.text, whole.kept);
+
+    ReceivedLine cut4(std::string(2043, 'a') + u8"\U0001F600" + "b\r\n");
+    EXPECT_EQ(LineEncoding::Utf8, JudgeReceivedLine(cut4.kept, sizeof cut4.kept));
+    EXPECT_EQ(cut4.text, cut4.kept) << "a whole 4-byte character at the very end stays";
+
+    ReceivedLine cp1251(std::string(2046, '\xef') + "\r\n");
     EXPECT_FALSE(IsUtf8(cp1251.text, true));
+    EXPECT_EQ(LineEncoding::Windows1251, JudgeReceivedLine(cp1251.kept, sizeof cp1251.kept));
+    EXPECT_EQ(cp1251.text, cp1251.kept);
+
+    // Only a line that filled the buffer may end in half a character.
+    char shortLine[2048] = "short \xd0";
+    EXPECT_EQ(LineEncoding::Windows1251, JudgeReceivedLine(shortLine, sizeof shortLine));
+    EXPECT_STREQ("short \xd0", shortLine);
+}
+
+TEST(ShowNameInCp1251, EachNameIsJudgedByItsOwnBytes)
+{
+    const struct {
+        const char* description;
+        const char* name;
+        const char* shown;
+    } rows[] = {
+        { "ASCII", "anya", "anya" },
+        { "UTF-8 Cyrillic", u8"Вася", "\xc2\xe0\xf1\xff" },
+        { "Windows-1251 Cyrillic", "\xc2\xe0\xf1\xff", "\xc2\xe0\xf1\xff" },
+        { "a letter code page 1251 lacks", u8"José", "Jos?" },
+        { "a byte-order mark and a bidi override", u8"\uFEFF#a\u202Eb", "#a?b" },
+    };
+    for (const auto& row : rows) {
+        char shown[64];
+        ShowNameInCp1251(row.name, shown, sizeof shown);
+        EXPECT_STREQ(row.shown, shown) << row.description;
+    }
 }
 
 // Each code point read, as "hex/bytes taken", separated by blanks.

@@ -1,6 +1,7 @@
 // The input line: what Enter sends to the selected conversation and the echo
 // the user sees in it.
 #include "client/control_ids.h"
+#include "net/wire_text.h"
 #include "output/colours.h"
 #include "support/chat_fixture.h"
 #include "support/output_reading.h"
@@ -93,13 +94,17 @@ TEST_F(InputLineTest, LineBreaksNeverReachTheWireInsideAMessage)
     EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "three"));
 }
 
+// Typed in code page 1251, sent in UTF-8: the pieces count the UTF-8
+// bytes and never cut a letter in two.
 TEST_F(InputLineTest, LongTextIsSplitIntoLinesTheServerCanRelay)
 {
-    std::string text;
-    for (int i = 0; text.size() < 1500; ++i)
-        text += "слово" + std::to_string(i) + " ";
-    text.pop_back();
-    Type(text);
+    std::string typed;
+    for (int i = 0; typed.size() < 1500; ++i)
+        typed += "слово" + std::to_string(i) + " ";
+    typed.pop_back();
+    Type(typed);
+    std::string text(3 * typed.size() + 1, '\0');
+    text.resize(Cp1251ToUtf8(typed.data(), typed.size(), &text[0], text.size()));
 
     // The relayed line adds ":nick!user@host " of at most 1 + 30 + 1 + 10 +
     // 1 + 63 + 1 bytes to what was sent.
@@ -112,6 +117,7 @@ TEST_F(InputLineTest, LongTextIsSplitIntoLinesTheServerCanRelay)
         ASSERT_NE(std::string::npos, end) << "every line ends in CR LF";
         const std::string line = sent.substr(at, end + 2 - at);
         EXPECT_LE(107 + line.size(), 512u) << line;
+        EXPECT_TRUE(IsUtf8Text(line.data(), line.size(), false)) << line;
         ASSERT_EQ(0u, line.find(prefix));
         pieces.push_back(line.substr(prefix.size(), line.size() - prefix.size() - 2));
         at = end + 2;
@@ -124,8 +130,8 @@ TEST_F(InputLineTest, LongTextIsSplitIntoLinesTheServerCanRelay)
     for (const std::string& piece : pieces)
         echo += "\n<tester> " + piece;
     EXPECT_EQ(text, joined);
-    EXPECT_EQ(echo, window.OutputText("#marketbay"));
-    EXPECT_EQ(kOwnLine, StyleOf("#marketbay", pieces.back().c_str()));
+    EXPECT_EQ(echo, window.OutputUtf8("#marketbay"));
+    EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "178"));
 }
 
 TEST_F(InputLineTest, NoSelectedTabSendsNothing)

@@ -1,6 +1,7 @@
 // Lines written into a real output control, read back as the user sees them:
 // the text and the character format at chosen characters.
 #include "output/colours.h"
+#include "output/received_text.h"
 #include "output/message_sound.h"
 #include "output/output_batch.h"
 #include "support/output_reading.h"
@@ -121,20 +122,35 @@ TEST_F(PrintLineTest, WithoutControlTheLineIsLostButTheOwnFlagUsed)
 }
 
 // Every byte a server may send reaches the control as the same characters a
-// plain insertion of it would give, line breaks of every kind included.
+// plain insertion of the code page 1251 text would give, line breaks of
+// every kind included: from an old client's line in code page 1251, and the
+// same characters from a line in UTF-8.
 TEST_F(PrintLineTest, TextReadsBackAsInsertedPlainly)
 {
-    const char* text = "a\tb {c} d\\e \x01 f\rg\nh\n\ri\r\r\nj\r\r\r\nk\n\r\r\nl Кириллица \x7f\xff \\par {\\b x}";
-    Client().PrintLine(output, "%s", text);
+    const char* cp1251 = "a\tb {c} d\\e \x01 f\rg\nh\n\ri\r\r\nj\r\r\r\nk\n\r\r\nl Кириллица \x7f\xff \\par {\\b x}";
+    const char* utf8 = u8"a\tb {c} d\\e \x01 f\rg\nh\n\ri\r\r\nj\r\r\r\nk\n\r\r\nl Кириллица \x7f\u044f \\par {\\b x}";
     HWND plain = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | ES_MULTILINE, 0, 0, 100, 100,
                                  window.Dialog(), NULL, NULL, NULL);
-    SendMessageA(plain, EM_REPLACESEL, FALSE, (LPARAM)text);
-    char shown[256] = "", inserted[256] = "";
-    GetWindowTextA(output, shown, sizeof shown);
+    SendMessageA(plain, EM_REPLACESEL, FALSE, (LPARAM)cp1251);
+    char inserted[256] = "";
     GetWindowTextA(plain, inserted, sizeof inserted);
     DestroyWindow(plain);
-    EXPECT_STREQ(inserted, shown);
-    EXPECT_EQ("192,192,192", StyleOf("Кириллица"));
+
+    const struct {
+        LineEncoding encoding;
+        const char* text;
+    } lines[] = { { LineEncoding::Windows1251, cp1251 }, { LineEncoding::Utf8, utf8 } };
+    for (const auto& line : lines) {
+        SetWindowTextA(output, "");
+        {
+            CReceivedTextScope received(line.encoding);
+            Client().PrintLine(output, "%s", line.text);
+        }
+        char shown[256] = "";
+        GetWindowTextA(output, shown, sizeof shown);
+        EXPECT_STREQ(inserted, shown) << (line.encoding == LineEncoding::Utf8 ? "UTF-8" : "Windows-1251");
+        EXPECT_EQ("192,192,192", StyleOf("Кириллица"));
+    }
 }
 
 // Lines wait in an open batch and reach the control, in order and with their

@@ -63,10 +63,11 @@ protected:
     bool PageShown(int index) const { return IsWindowVisible(client.m_tabs[index].hPage) != FALSE; }
     bool InputEnabled() const { return IsWindowEnabled(Control(IDC_INPUT)) != FALSE; }
 
+    // As a NAMES reply lists them.
     void AddUsers(std::initializer_list<const char*> entries)
     {
         for (const char* entry : entries)
-            SendMessageA(Control(IDC_USER_LIST), LB_ADDSTRING, 0, (LPARAM)entry);
+            client.AddUserNames(entry);
     }
     void ClickUser(const char* entry)
     {
@@ -78,7 +79,7 @@ protected:
     void SetInput(const char* text) { SetWindowTextA(Control(IDC_INPUT), text); }
     std::string Input() const
     {
-        char text[1024] = "";
+        char text[4096] = "";
         GetWindowTextA(Control(IDC_INPUT), text, sizeof text);
         return text;
     }
@@ -267,15 +268,23 @@ TEST_F(TabsTest, DoubleClickOpensPrivateTabOnlyOnce)
     EXPECT_EQ(Tabs(TCM_GETCURSEL), 1);
 }
 
-TEST_F(TabsTest, OverlongUserEntryIsNotRead)
+TEST_F(TabsTest, OnlyEntriesTheClientListedAreAddressed)
 {
-    const std::string entry(2000, 'z');
-    AddUsers({ entry.c_str() });
+    // An entry put into the box behind the client's back has no name for
+    // the wire.
+    SendMessageA(Control(IDC_USER_LIST), LB_ADDSTRING, 0, (LPARAM) "stranger");
     SetInput("hi");
-    ClickUser(entry.c_str());
+    ClickUser("stranger");
     EXPECT_EQ(Input(), "hi");
     client.OnUserListDblClk();
     EXPECT_EQ(client.m_tabCount, 0);
+
+    // A name past the nick limit is listed cut, and addressed as listed.
+    const std::string name(2000, 'z');
+    AddUsers({ name.c_str() });
+    SetInput("");
+    ClickUser(name.substr(0, 1023).c_str());
+    EXPECT_EQ(Input(), name.substr(0, 1023) + ": ");
 }
 
 TEST_F(TabsTest, FullTableRefusesAnotherTab)

@@ -84,15 +84,11 @@ bool TestChatWindow::ConnectTo(IrcPeer& peer, const char* nick)
     });
 }
 
-std::string TestChatWindow::OutputText(const char* tabName) const
+namespace {
+
+// Line breaks of every kind as '\n'.
+std::string JoinLines(const std::string& text)
 {
-    HWND output = m_client->FindTab(tabName);
-    if (!output)
-        return "";
-    const int length = GetWindowTextLengthA(output);
-    std::string text(length + 1, '\0');
-    GetWindowTextA(output, &text[0], length + 1);
-    text.resize(strlen(text.c_str()));
     std::string lines;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r') {
@@ -104,6 +100,40 @@ std::string TestChatWindow::OutputText(const char* tabName) const
         }
     }
     return lines;
+}
+
+} // namespace
+
+std::string TestChatWindow::OutputText(const char* tabName) const
+{
+    HWND output = m_client->FindTab(tabName);
+    if (!output)
+        return "";
+    const int length = GetWindowTextLengthA(output);
+    std::string text(length + 1, '\0');
+    GetWindowTextA(output, &text[0], length + 1);
+    text.resize(strlen(text.c_str()));
+    return JoinLines(text);
+}
+
+std::string TestChatWindow::OutputUtf8(const char* tabName) const
+{
+    HWND output = m_client->FindTab(tabName);
+    if (!output)
+        return "";
+    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, 1200 };
+    const LRESULT units = SendMessageW(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    std::wstring wide(units + 1, L'\0');
+    GETTEXTEX request = {};
+    request.cb = (DWORD)(wide.size() * sizeof(wchar_t));
+    request.flags = GT_DEFAULT;
+    request.codepage = 1200;
+    SendMessageW(output, EM_GETTEXTEX, (WPARAM)&request, (LPARAM)&wide[0]);
+    wide.resize(wcslen(wide.c_str()));
+    std::string text(wide.size() * 3 + 1, '\0');
+    text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), (int)wide.size(), &text[0], (int)text.size(),
+                                    NULL, NULL));
+    return JoinLines(text);
 }
 
 std::vector<std::string> TestChatWindow::UserListEntries() const

@@ -24,7 +24,10 @@ public:
     bool ConnectTo(IrcPeer& peer, const char* nick = "tester");
 
     // Text of a tab's output control, line breaks as '\n'; "" when no tab.
+    // As an ANSI window reads it (code page 1251), and as it is: read as
+    // UTF-16 (code page 1200) and given in UTF-8.
     std::string OutputText(const char* tabName) const;
+    std::string OutputUtf8(const char* tabName) const;
 
     // The user list's entries, top to bottom.
     std::vector<std::string> UserListEntries() const;
