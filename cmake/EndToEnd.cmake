@@ -51,7 +51,7 @@ talvo_e2e_fixture(e2e_inspircd inspircd "${E2E_INSPIRCD}" atheme)
 talvo_e2e_fixture(e2e_ngircd_spare ngircd "${E2E_NGIRCD_SPARE}")
 talvo_e2e_fixture(e2e_inspircd_spare inspircd "${E2E_INSPIRCD_SPARE}")
 
-foreach(scenario chat nickserv irssi)
+foreach(scenario chat nickserv irssi utf8)
     talvo_e2e_test(${scenario} ngircd e2e_ngircd 17667 "${E2E_NGIRCD}")
     talvo_e2e_test(${scenario} inspircd e2e_inspircd 17668 "${E2E_INSPIRCD}")
 endforeach()

@@ -7,6 +7,8 @@
 
 #include "include/talvo_irc.h"
 
+#include <string>
+
 // ReceiveMessage of TalvoIrc.dll, or null when the DLL or the export is missing.
 TalvoReceiveMessageProc LoadModuleReceiver();
 
@@ -31,6 +33,9 @@ void LogInToLoopback(HWND dialog, const char* nick, unsigned short port);
 // The committed private pages of the process, counted region by region:
 // the figure of PrivateUsage, which reads zero under Wine.
 double CommittedPrivateMegabytes();
+
+// Saves what the screen shows of a window as a 24-bit bitmap file.
+bool SaveWindowPicture(HWND window, const std::string& path);
 
 // A non-blocking listener on 127.0.0.1 at a free port, or INVALID_SOCKET.
 // The caller has started the socket library.

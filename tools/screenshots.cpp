@@ -73,50 +73,6 @@ private:
     unsigned short m_port = 0;
 };
 
-// Saves what the screen shows of a window as a 24-bit bitmap file.
-bool SaveWindowPicture(HWND window, const std::string& path)
-{
-    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pump(300);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, previous);
-
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = ((DWORD)width * 3 + 3) & ~3u;
-    std::string pixels(stride * height, '\0');
-    GetDIBits(memory, bitmap, 0, height, &pixels[0], (BITMAPINFO*)&info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
-    FILE* out = fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    fwrite(&file, sizeof file, 1, out);
-    fwrite(&info, sizeof info, 1, out);
-    fwrite(pixels.data(), 1, pixels.size(), out);
-    fclose(out);
-    printf("saved %s\n", path.c_str());
-    return true;
-}
-
 void Click(HWND dialog, int id)
 {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));

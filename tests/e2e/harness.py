@@ -62,8 +62,8 @@ def poll(condition, timeout, interval=0.1):
 
 
 def run(command, timeout=60):
-    return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                          timeout=timeout)
+    return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, encoding="utf-8",
+                          errors="replace", timeout=timeout)
 
 
 # --- The probe host ---------------------------------------------------------
@@ -134,6 +134,16 @@ class Probe:
     def colour(self, window, tab, text):
         return self.command(f"colour {window} {tab} {text}")
 
+    def picture(self, path):
+        """Saves the host window as PNG at path (ImageMagick converts the BMP)."""
+        bitmap = os.path.splitext(path)[0] + ".bmp"
+        self.act("shot Z:" + bitmap.replace("/", "\\"))
+        converter = shutil.which("convert-im6.q16") or shutil.which("convert")
+        result = run([converter, bitmap, path])
+        os.remove(bitmap)
+        if result.returncode != 0:
+            raise Failed(f"cannot convert the picture: {result.stdout}")
+
     def close(self):
         if self.stream:
             try:
@@ -153,6 +163,7 @@ class State:
 
     def __init__(self, raw):
         self.raw = raw
+        self.bits = raw["bits"]
         self.panel = raw["panel"]
         self.tabs = raw["tabList"]
         self.users = raw["users"]
@@ -223,7 +234,8 @@ def wait_state(tally, probe, window, what, condition, timeout=15):
 # --- irssi in tmux ----------------------------------------------------------
 
 class Irssi:
-    """A real terminal client, driven by keys and read from its screen."""
+    """A real terminal client, driven by keys and read from its screen, in a
+    UTF-8 terminal as today's users run it."""
 
     def __init__(self, workdir, port, nick):
         self.nick = nick
@@ -233,11 +245,11 @@ class Irssi:
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, "config"), "w") as config:
             config.write(IRSSI_CONFIG.replace("@NICK@", nick))
-        command = f"irssi --home={home} -n {nick} -c 127.0.0.1 -p {port}"
+        command = f"env LC_ALL=C.UTF-8 irssi --home={home} -n {nick} -c 127.0.0.1 -p {port}"
         self.tmux("new-session", "-d", "-s", "irssi", "-x", "160", "-y", "60", command)
 
     def tmux(self, *args):
-        result = run(["tmux", "-S", self.socket, *args], timeout=15)
+        result = run(["tmux", "-u", "-S", self.socket, *args], timeout=15)
         if result.returncode != 0:
             raise Failed(f"tmux {' '.join(args)}: {result.stdout}")
         return result.stdout
@@ -272,6 +284,7 @@ IRSSI_CONFIG = """settings = {
   core = { real_name = "irssi e2e"; user_name = "irssi"; nick = "@NICK@"; settings_autosave = "no"; };
   "irc/core" = { cmd_queue_speed = "0msec"; cmds_max_at_once = "100"; };
   "fe-common/core" = {
+    term_charset = "UTF-8";
     autolog = "no";
     beep_msg_level = "";
     autocreate_own_query = "no";
@@ -296,7 +309,9 @@ class Wire:
             raise Failed(f"{nick}: no welcome from the server on port {port}")
 
     def send(self, *lines):
-        self.socket.sendall(b"".join(line.encode() + b"\r\n" for line in lines))
+        """Lines as text go out in UTF-8; bytes go out as they are."""
+        self.socket.sendall(b"".join((line if isinstance(line, bytes) else line.encode()) + b"\r\n"
+                                     for line in lines))
 
     def mark(self):
         """A place in the received lines: later waits look only after it."""

@@ -11,18 +11,23 @@
 //   logout W                                    press "Выйти"
 //   nick W NEWNICK                              "Сменить ник", type the nick, press again
 //   say W TEXT                                  type into the input line, press Enter
+//   paste W TEXT                                paste TEXT (\n: a line break) into the input line, press Enter
 //   select W INDEX                              click a tab
 //   dblclick W NICK                             double-click a nick in the user list
 //   state W                                     panel, tabs with their texts, user list, sounds
 //   colour W TAB TEXT                           colour and weight at the last TEXT in a tab
+//   shot PATH                                   save a picture of the host window (BMP)
 //   quit                                        close the windows and end
 //
-// W counts windows from 0. Texts travel as UTF-8; inside the program they
-// are Windows-1251, as the module keeps them.
+// W counts windows from 0. Texts travel as UTF-8. What the user types is
+// Windows-1251, as the input line takes it from the keyboard; a paste goes
+// through the clipboard as Unicode. The output controls are read as
+// UTF-16, the ANSI controls (tabs, user list, fields) in code page 1251.
 #include <winsock2.h>
 
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
+#include "tools/host_kit.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -181,21 +186,36 @@ std::vector<HWND> PagesOf(HWND tabs)
     return pages;
 }
 
-// The output text with one '\r' per line break, so that offsets in it are
-// the control's character positions.
-std::string OutputText(HWND output)
+std::wstring Wide(const std::string& utf8)
 {
-    GETTEXTLENGTHEX lengthQuery = { GTL_DEFAULT, kCodePage };
-    const LRESULT length = SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&lengthQuery, 0);
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], (int)wide.size()));
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), &utf8[0], (int)utf8.size(), NULL,
+                                    NULL));
+    return utf8;
+}
+
+// The output text as UTF-16, one '\r' per line break, so that offsets in it
+// are the control's character positions.
+std::wstring OutputText(HWND output)
+{
+    GETTEXTLENGTHEX lengthQuery = { GTL_DEFAULT, 1200 };
+    const LRESULT length = SendMessageW(output, EM_GETTEXTLENGTHEX, (WPARAM)&lengthQuery, 0);
     if (length <= 0)
-        return "";
-    std::string text(length + 1, '\0');
+        return L"";
+    std::wstring text(length + 1, L'\0');
     GETTEXTEX query = {};
-    query.cb = (DWORD)text.size();
+    query.cb = (DWORD)(text.size() * sizeof(wchar_t));
     query.flags = GT_DEFAULT;
-    query.codepage = kCodePage;
-    const LRESULT copied = SendMessageA(output, EM_GETTEXTEX, (WPARAM)&query, (LPARAM)&text[0]);
-    text.resize(copied > 0 ? copied : 0);
+    query.codepage = 1200;
+    SendMessageW(output, EM_GETTEXTEX, (WPARAM)&query, (LPARAM)&text[0]);
+    text.resize(wcslen(text.c_str()));
     return text;
 }
 
@@ -282,12 +302,8 @@ std::string ChangeNick(size_t window, const std::string& nick)
 }
 
 // Enter reaches the dialog as the input line's message filter reports it.
-std::string Say(size_t window, const std::string& text)
+void PressEnter(size_t window, HWND input)
 {
-    HWND input = Control(window, IDC_INPUT);
-    if (!Usable(input))
-        return Error("the input line is not usable");
-    SetWindowTextA(input, ToModule(text).c_str());
     MSGFILTER filter = {};
     filter.nmhdr.hwndFrom = input;
     filter.nmhdr.idFrom = IDC_INPUT;
@@ -295,7 +311,50 @@ std::string Say(size_t window, const std::string& text)
     filter.msg = WM_KEYUP;
     filter.wParam = VK_RETURN;
     SendMessageA(Dialog(window), WM_NOTIFY, IDC_INPUT, (LPARAM)&filter);
+}
+
+// Typing gives the input line only what the keyboard's code page holds.
+std::string Say(size_t window, const std::string& text)
+{
+    HWND input = Control(window, IDC_INPUT);
+    if (!Usable(input))
+        return Error("the input line is not usable");
+    if (FromModule(ToModule(text)) != text)
+        return Error("code page 1251 cannot type this; paste it");
+    SetWindowTextA(input, ToModule(text).c_str());
+    PressEnter(window, input);
     return kOk;
+}
+
+// The text goes on the clipboard as Unicode, and the input line pastes it
+// as it would on Ctrl+V.
+std::string Paste(size_t window, const std::string& text)
+{
+    HWND input = Control(window, IDC_INPUT);
+    if (!Usable(input))
+        return Error("the input line is not usable");
+    std::wstring wide = Wide(text);
+    for (size_t at = wide.find(L"\\n"); at != std::wstring::npos; at = wide.find(L"\\n", at + 2))
+        wide.replace(at, 2, L"\r\n");
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    if (!OpenClipboard(g_host)) {
+        GlobalFree(memory);
+        return Error("the clipboard is not available");
+    }
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SetWindowTextA(input, "");
+    SendMessageA(input, WM_PASTE, 0, 0);
+    PressEnter(window, input);
+    return kOk;
+}
+
+std::string Shot(const std::string& path)
+{
+    return SaveWindowPicture(g_host, path) ? kOk : Error("cannot save " + path);
 }
 
 std::string SelectTab(size_t window, int index)
@@ -357,7 +416,7 @@ std::string State(size_t window)
         { "server", IDC_SERVER_LIST }, { "port", IDC_PORT },          { "sound", IDC_SOUND },
         { "controls", IDC_CONTROLS },
     };
-    std::string out = "{\"panel\":{";
+    std::string out = "{\"bits\":" + std::to_string(sizeof(void*) * 8) + ",\"panel\":{";
     for (const auto& control : kControls) {
         HWND handle = Control(window, control.id);
         out += std::string(&control == kControls ? "" : ",") + Quoted(control.name) + ":{\"visible\":" +
@@ -377,9 +436,9 @@ std::string State(size_t window)
         item.pszText = name;
         item.cchTextMax = sizeof name;
         SendMessageA(tabs, TCM_GETITEMA, i, (LPARAM)&item);
-        const std::string text = i < (int)pages.size() ? OutputText(GetDlgItem(pages[i], IDC_OUTPUT)) : "";
+        const std::wstring text = i < (int)pages.size() ? OutputText(GetDlgItem(pages[i], IDC_OUTPUT)) : L"";
         out += std::string(i ? "," : "") + "{\"name\":" + Quoted(FromModule(name)) + ",\"unread\":" +
-               Bool(item.iImage == 0) + ",\"text\":" + Quoted(FromModule(text)) + "}";
+               Bool(item.iImage == 0) + ",\"text\":" + Quoted(Utf8(text)) + "}";
     }
     out += "],\"users\":[";
     HWND list = Control(window, IDC_USER_LIST);
@@ -398,7 +457,7 @@ std::string ColourAt(size_t window, int tab, const std::string& utf8)
     if (tab < 0 || tab >= (int)pages.size())
         return Error("no such tab");
     HWND output = GetDlgItem(pages[tab], IDC_OUTPUT);
-    const size_t at = OutputText(output).rfind(ToModule(utf8));
+    const size_t at = OutputText(output).rfind(Wide(utf8));
     if (at == std::string::npos)
         return "{\"found\":false}";
 
@@ -431,6 +490,8 @@ std::string Execute(const std::string& line)
         PostMessageA(g_host, WM_CLOSE, 0, 0);
         return kOk;
     }
+    if (command == "shot")
+        return head.size() < 2 ? Error("usage: shot PATH") : Shot(line.substr(strlen("shot ")));
     if (head.size() < 2)
         return Error("no window given");
     const size_t window = strtoul(head[1].c_str(), NULL, 10);
@@ -449,6 +510,8 @@ std::string Execute(const std::string& line)
         return ChangeNick(window, rest);
     if (command == "say")
         return Say(window, rest);
+    if (command == "paste")
+        return Paste(window, rest);
     if (command == "select")
         return SelectTab(window, atoi(rest.c_str()));
     if (command == "dblclick")

@@ -2,7 +2,7 @@
 """End-to-end scenarios: the real DLL in the probe host under Wine, against a
 real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
 
-  scenarios.py --scenario chat|nickserv|irssi|outage --server ngircd|inspircd
+  scenarios.py --scenario chat|nickserv|irssi|utf8|outage --server ngircd|inspircd
                --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
 
 The server runs already (a CTest fixture started it); the outage scenario
@@ -292,6 +292,59 @@ def irssi(s):
     op.wait_screen(s.tally, "sees trader back", rf"trader \[\S+\] has joined {CHANNEL}")
 
 
+def utf8(s):
+    """Cyrillic, accents, a check mark and an emoji both ways between the
+    module and irssi in a UTF-8 terminal, in the channel and in private; an
+    old client's Windows-1251 still reads right in the module."""
+    texts = ["Привет, мир", "café ✓", "smile \U0001F600 ok"]
+    op = s.irssi("ira")
+    op.wait_screen(s.tally, "connected", r"Welcome to the")
+    op.type(f"/join {CHANNEL}")
+    op.wait_screen(s.tally, "joined", rf"ira \[\S+\] has joined {CHANNEL}")
+    old = s.wire("oldie")
+    old.send(f"JOIN {CHANNEL}")
+    probe = s.probe(1)
+    s.log_in(probe, 0, "trader")
+    s.wait_joined(probe, 0, "trader", ["@ira", "oldie", "trader"])
+
+    for text in texts:
+        op.type(text)
+        s.wait(probe, 0, f"shows irssi's '{text}'", lambda st, text=text: st.has_line(CHANNEL, f"<ira> {text}"))
+    # Cyrillic is typed; what code page 1251 lacks comes from the clipboard.
+    probe.act(f"say 0 {texts[0]}")
+    for text in texts[1:]:
+        probe.act(f"paste 0 {text}")
+    for text in texts:
+        op.wait_screen(s.tally, f"shows the module's '{text}'", rf"trader> {re.escape(text)}$")
+    state = probe.state(0)
+    for text in texts:
+        s.tally.check(f"echo of '{text}'", state.has_line(CHANNEL, f"<trader> {text}"), state.text(CHANNEL))
+
+    private = " / ".join(texts)
+    op.type(f"/msg trader {private}")
+    s.wait(probe, 0, "a private tab shows irssi's line", lambda st: st.has_line("ira", f"<ira> {private}"))
+    probe.act(f"paste 0 {private} ←")
+    op.type("/window 1")
+    op.wait_screen(s.tally, "shows the module's private answer", rf"trader.*{re.escape(private)} ←$")
+    status_window = op.screen()
+    op.type("/window 2")
+    op.wait_screen(s.tally, "back in the channel window", rf"trader> {re.escape(texts[-1])}$")
+    channel_window = op.screen()
+
+    old.send(f"PRIVMSG {CHANNEL} :".encode() + "Привет из 1251, ёлка".encode("cp1251"))
+    s.wait(probe, 0, "shows the old client's Windows-1251 line",
+           lambda st: st.has_line(CHANNEL, "<oldie> Привет из 1251, ёлка"))
+
+    probe.act("select 0 1")
+    shots = os.path.join(s.options.source, "out", "screenshots")
+    os.makedirs(shots, exist_ok=True)
+    name = f"utf8-chat-{s.options.server}-{state.bits}bit"
+    probe.picture(os.path.join(shots, name + ".png"))
+    with open(os.path.join(shots, name + "-irssi.txt"), "w", encoding="utf-8") as screen:
+        screen.write(f"irssi, channel window:\n{channel_window}\n\nirssi, status window:\n{status_window}\n")
+    print(f"pictures: out/screenshots/{name}.png, {name}-irssi.txt", flush=True)
+
+
 def outage(s):
     """The server goes away mid-session and comes back."""
     servers = Servers(s.options.source, s.options.rundir)
@@ -318,8 +371,8 @@ def outage(s):
     s.wait_joined(probe, 0, "keeper", ["@keeper"])
 
 
-SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "outage": outage}
-NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "outage": []}
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "outage": outage}
+NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"], "outage": []}
 
 
 def main():
