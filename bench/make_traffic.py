@@ -2,7 +2,10 @@
 """Writes the server traffic the benchmarks send, as raw IRC lines (CRLF).
 
   make_traffic.py burst N FILE    N channel PRIVMSG lines with mixed colour and
-                                  style codes, seeded; the last says "burst-end"
+                                  style codes, seeded; the last says "burst-end".
+                                  Lines are UTF-8, as today's clients send them,
+                                  but one sender in five is an old client whose
+                                  lines are Windows-1251
   make_traffic.py names N J FILE  a channel of N users in 353 replies of normal
                                   size, 366, then J JOINs and J QUITs, then a
                                   PRIVMSG saying "names-end"
@@ -37,32 +40,34 @@ def chat_text(rng):
 def burst(count, out):
     rng = random.Random(1)
     for i in range(count - 1):
-        sender = "user%d" % rng.randint(1, 300)
-        out.append(":%s!u@bench.example PRIVMSG %s :%s %d" % (sender, CHANNEL, chat_text(rng), i))
-    out.append(":user1!u@bench.example PRIVMSG %s :burst-end" % CHANNEL)
+        number = rng.randint(1, 300)
+        line = ":user%d!u@bench.example PRIVMSG %s :%s %d" % (number, CHANNEL, chat_text(rng), i)
+        out.append(line.encode("cp1251" if number % 5 == 0 else "utf-8"))
+    out.append((":user1!u@bench.example PRIVMSG %s :burst-end" % CHANNEL).encode())
 
 
 def names(users, joins, out):
+    """ASCII only, as nicks are."""
     nicks = ["member%05d" % i for i in range(users - 1)] + [NICK]
     line = ""
     head = ":irc.bench 353 %s = %s :" % (NICK, CHANNEL)
     for nick in nicks:
         prefix = "@" if nick.endswith("7") else "+" if nick.endswith("3") else ""
         if len(head) + len(line) + len(prefix + nick) + 1 > 500:
-            out.append(head + line.rstrip())
+            out.append((head + line.rstrip()).encode())
             line = ""
         line += prefix + nick + " "
-    out.append(head + line.rstrip())
-    out.append(":irc.bench 366 %s %s :End of /NAMES list." % (NICK, CHANNEL))
+    text = [head + line.rstrip(), ":irc.bench 366 %s %s :End of /NAMES list." % (NICK, CHANNEL)]
     for i in range(joins):
-        out.append(":guest%05d!g@bench.example JOIN :%s" % (i, CHANNEL))
+        text.append(":guest%05d!g@bench.example JOIN :%s" % (i, CHANNEL))
     for i in range(joins):
-        out.append(":guest%05d!g@bench.example QUIT :Quit: bye" % i)
-    out.append(":member00001!u@bench.example PRIVMSG %s :names-end" % CHANNEL)
+        text.append(":guest%05d!g@bench.example QUIT :Quit: bye" % i)
+    text.append(":member00001!u@bench.example PRIVMSG %s :names-end" % CHANNEL)
+    out.extend(line.encode() for line in text)
 
 
 def main(argv):
-    out = []
+    out = []  # lines as bytes
     if len(argv) == 4 and argv[1] == "burst":
         burst(int(argv[2]), out)
     elif len(argv) == 5 and argv[1] == "names":
@@ -70,7 +75,7 @@ def main(argv):
     else:
         sys.exit(__doc__)
     with open(argv[-1], "wb") as f:
-        f.write("".join(l + "\r\n" for l in out).encode("cp1251"))
+        f.write(b"".join(line + b"\r\n" for line in out))
 
 
 if __name__ == "__main__":
