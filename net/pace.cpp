@@ -5,9 +5,14 @@ namespace {
 // How far the bucket is from full, in milliseconds of refill.
 uint32_t Ahead(const Pace& pace, uint32_t fullAt, uint32_t now)
 {
+    const uint32_t capacity = pace.burst * pace.interval;
     // Ticks wrap: the distance ahead is taken modulo 2^32.
     const uint32_t ahead = fullAt == 0 ? 0 : fullAt - now;
-    return ahead > pace.burst * pace.interval ? 0 : ahead;
+    // An empty bucket full again at tick 0 is kept as 1 (see TakeToken): one
+    // millisecond beyond capacity is still ours, and still empty.
+    if (ahead == capacity + 1)
+        return capacity;
+    return ahead > capacity ? 0 : ahead;
 }
 
 } // namespace

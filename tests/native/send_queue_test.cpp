@@ -264,6 +264,16 @@ INSTANTIATE_TEST_SUITE_P(Rows, PaceShape, ::testing::Values(
     PaceRow{ "ticks wrap during the burst's refill", 0xFFFFFFFFu - 3000 },
     PaceRow{ "ticks wrap right after the burst", 0xFFFFFFFFu }));
 
+TEST_F(SendQueue, ABurstThatEndsExactlyAtTheWrapStillPaces)
+{
+    AddNumbered("PRIVMSG #marketbay :line ", 7);
+    const uint32_t start = 0u - 5 * kOrdinaryPace.interval;
+    EXPECT_EQ(SendProgress::Paced, queue.SendWaiting(start));
+    EXPECT_EQ(SendProgress::Paced, queue.SendWaiting(start));
+    EXPECT_EQ(5u, CountLines(socket.wire));
+    EXPECT_EQ(kOrdinaryPace.interval, queue.MillisecondsUntilNextLine(start));
+}
+
 TEST_F(SendQueue, AQuietTimeRefillsTheBurstAndNoMore)
 {
     AddNumbered("PRIVMSG #marketbay :first ", 5);
