@@ -17,11 +17,8 @@ bool IsOneLine(const char* line, size_t length)
         return false;
     if (line[length - 2] != '\r' || line[length - 1] != '\n')
         return false;
-    for (size_t at = 0; at + 2 < length; ++at) {
-        if (line[at] == '\r' || line[at] == '\n' || line[at] == '\0')
-            return false;
-    }
-    return true;
+    const size_t text = length - 2;
+    return !memchr(line, '\r', text) && !memchr(line, '\n', text) && !memchr(line, '\0', text);
 }
 
 // The command is the first word: the client's own lines carry no prefix.
