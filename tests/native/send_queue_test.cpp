@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ShortSends, ::testing::Values(
     ShortSendRow{ "odd pieces across line ends", { 5, 13, 2, 40, 1, 1, 7, 300 } },
     ShortSendRow{ "would block between pieces", { 3, 0, 0, 9, 0, 20, 0, 1, 0 } },
     ShortSendRow{ "blocked before the first byte", { 0, 0, 0 } },
-    ShortSendRow{ "a line's last byte alone", { 15, 1, 0, 0, 25, 0 } }));
+    ShortSendRow{ "CR and LF in separate calls", { 14, 1, 0, 0, 25, 0 } }));
 
 TEST_F(SendQueue, WouldBlockStopsUntilCalledAgain)
 {
@@ -246,7 +246,7 @@ TEST_P(PaceShape, FiveAtOnceThenOneEveryTwoSeconds)
     const PaceStep steps[] = {
         { 0, 5, 2000 },     { 1999, 5, 1 },  { 2000, 6, 2000 },
         { 2000, 6, 2000 },  // the same tick again sends nothing more
-        { 5000, 7, 1000 },  // a late call keeps the time it waited beyond its token
+        { 5000, 7, 1000 },  // called a second late: the next token is a second nearer
         { 6000, 8, 2000 },  { 60000, 9, kNoLineWaiting },
     };
     for (const PaceStep& step : steps) {
