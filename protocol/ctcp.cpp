@@ -1,5 +1,6 @@
 #include "protocol/ctcp.h"
 
+#include "net/pace.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -97,16 +98,5 @@ int ReadPingSlot(const CtcpMessage& reply, int slots)
 
 bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now)
 {
-    const uint32_t capacity = kCtcpAnswerBurst * kCtcpAnswerInterval;
-    // Ticks wrap: the distance ahead is taken modulo 2^32.
-    uint32_t ahead = fullAt == 0 ? 0 : fullAt - now;
-    if (ahead > capacity)
-        ahead = 0;
-    if (ahead + kCtcpAnswerInterval > capacity)
-        return false;
-    fullAt = now + ahead + kCtcpAnswerInterval;
-    // 0 stands for a full bucket; a millisecond later means the same.
-    if (fullAt == 0)
-        fullAt = 1;
-    return true;
+    return TakeToken(Pace{ kCtcpAnswerBurst, kCtcpAnswerInterval }, fullAt, now);
 }

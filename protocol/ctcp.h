@@ -55,7 +55,6 @@ int ReadPingSlot(const CtcpMessage& reply, int slots);
 constexpr uint32_t kCtcpAnswerBurst = 5;
 constexpr uint32_t kCtcpAnswerInterval = 3000;
 
-// The bucket is one tick count, fullAt: when it is full again (0, a time
-// past, or one too far ahead to be ours, means full now). Returns whether an
-// answer is left at tick now, and takes it.
+// The bucket is one tick count, fullAt, as net/pace.h keeps it. Returns
+// whether an answer is left at tick now, and takes it.
 bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now);

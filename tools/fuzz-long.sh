@@ -11,7 +11,7 @@ build=${1:-build/native}
 seconds=${2:-600}
 shift $(( $# < 2 ? $# : 2 ))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(line_fuzzer tokens_fuzzer format_walk_fuzzer pieces_fuzzer)
+[ ${#targets[@]} -gt 0 ] || targets=(line_fuzzer tokens_fuzzer format_walk_fuzzer pieces_fuzzer send_queue_fuzzer)
 
 out="$build/fuzz-long"
 mkdir -p "$out"

@@ -145,6 +145,10 @@ TEST(CtcpAnswerPace, TicksWrapAround)
 {
     // The sixth is refused; one interval later (past the wrap) one more is taken.
     EXPECT_EQ("yyyyynyn", Taken(0xFFFFF000u, { 0, 0, 0, 0, 0, 0, 0x1000, 0x1000 }));
+    // A burst that empties the bucket until exactly the wrap keeps its state as
+    // 1 (see below), which is still an empty bucket, not one too far ahead.
+    const uint32_t t = kCtcpAnswerInterval;
+    EXPECT_EQ("yyyyynny", Taken(0u - 5 * t, { 0, 0, 0, 0, 0, 0, t, t + 1 }));
 }
 
 TEST(CtcpAnswerPace, AStateFarAheadOrLongPastIsAFullBucket)
