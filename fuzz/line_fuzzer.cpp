@@ -3,6 +3,7 @@
 // replies cut into their pieces), and written out with the output formatting.
 #include "checked_output.h"
 #include "net/line_assembler.h"
+#include "net/wire_text.h"
 #include "output/colours.h"
 #include "protocol/ctcp.h"
 #include "protocol/line_parser.h"
@@ -22,12 +23,22 @@ struct Client {
     int32_t lineLen;
 };
 
-// Writes the line's text as a chat line would be; the sender's bits choose
-// whether it is the user's own and whether sound is on.
+// The encoding the client judged the current line to be in.
+LineEncoding g_encoding;
+
+// Writes the line's text as a chat line would be, in UTF-8 as the client
+// prints it; the sender's bits choose whether it is the user's own and
+// whether sound is on.
 void WriteOut(const ParsedLine& line, const char* text)
 {
     static char formatted[kFormattedLineSize];
     snprintf(formatted, sizeof formatted, "\r\n%s<%s> %s", COLOUR_CHAT, line.sender, text);
+    if (g_encoding == LineEncoding::Windows1251) {
+        static char cp1251[kFormattedLineSize];
+        memcpy(cp1251, formatted, sizeof cp1251);
+        Cp1251ToUtf8(cp1251, strlen(cp1251), formatted, sizeof formatted);
+        Expect(IsUtf8Text(formatted, strlen(formatted), false));
+    }
     CheckedOutput output;
     const LineContext context = { "tester", (line.sender[0] & 2) != 0, (line.sender[0] & 4) != 0 };
     const bool ownLineDrawn = WalkFormattedLine(formatted, context, output);
@@ -104,6 +115,9 @@ bool HandleLine(void* context)
     Client* client = static_cast<Client*>(context);
     if (strlen(client->ioBuf) >= sizeof client->ioBuf)
         __builtin_trap();
+    // A line taken as UTF-8 is whole UTF-8 once a letter torn by the cut is gone.
+    g_encoding = JudgeReceivedLine(client->ioBuf, sizeof client->ioBuf);
+    Expect(g_encoding == LineEncoding::Windows1251 || IsUtf8Text(client->ioBuf, strlen(client->ioBuf), false));
     static ParsedLine line;
     if (!ParseLine(client->ioBuf, line))
         return true;
