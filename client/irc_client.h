@@ -46,7 +46,12 @@ public:
     void OnSocketRead();
     void OnSocketConnect(int error);
     void OnSocketClose();
+    // Formats protocol text into m_sendBuf and queues its lines; returns the
+    // bytes queued. Lines go out as the socket and the pace allow.
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void OnSocketWrite();
+    // The send queue's pace timer; 0 for any other timer.
+    INT_PTR OnDialogTimer(WPARAM id);
     void FillServerList();
     // Says goodbye and ends the connection at once, without waiting for the
     // server's close: the window is back on the login panel.
@@ -60,14 +65,20 @@ public:
     // server refused before its welcome go out again after it.
     void OnNotRegistered(const char* rest);
     void OnWelcome();
-    void ForgetRefusedCommands();
+    // The welcome has come on this connection.
+    bool IsRegistered() const;
+    // A new connection registers afresh: the refused commands and the
+    // welcome of the last one are forgotten.
+    void ForgetRegistration();
     // Answers to CTCP requests are paced per connection.
     void ForgetCtcpAnswers();
 
     // Input line and outgoing commands.
     void OnEnterInInputLine();
-    void TrimAndSend(const char* text);
-    void SendInputLine(const char* text);
+    // Both return false when the text was refused as a whole (too much is
+    // waiting to go): the user keeps it.
+    bool TrimAndSend(const char* text);
+    bool SendInputLine(const char* text);
     void SendJoin(const char* channel);
     void SendNick(const char* nick);
     void SendQuit(const char* reason);
@@ -79,6 +90,8 @@ public:
     void OnLogoutButton();
     void OnDialogClose();
     void OnChangeNickButton();
+    // The nick field shows the nick the server knows the user by.
+    void ShowOwnNick();
     void SetButtonImage(int id, const char* path);
     void SetConnectedButtons();
     void SetDisconnectedButtons();
@@ -169,11 +182,23 @@ public:
     int32_t m_tabHighWater;
 
 private:
+    struct ConnectionSends;
+
     static bool DispatchReceivedLine(void* client);
     HWND ChooseOutputControl(const ParsedLine& line, HWND serverOutput);
     void DispatchPrefixedLine(const ParsedLine& line, HWND output);
     void HandleServerLine(const ParsedLine& line, HWND output);
     void EndConnection();
+
+    // The outgoing queue of the connection (net/send_line.cpp).
+    ConnectionSends* Sends() const;
+    void OpenSendQueue();
+    void CloseSendQueue();
+    int QueueLines(const char* text);
+    bool CanQueueTypedLines(size_t count, size_t bytes) const;
+    void FlushSendQueue();
+    void ShowWaitingLines(const char* tab);
+    void SendQuitFirst(const char* quitLine);
 
     // Handlers of prefixed lines, one family per file under protocol/.
     void OnJoin(const ParsedLine& line, HWND output);

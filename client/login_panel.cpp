@@ -133,7 +133,9 @@ void CIrcClient::OnLogoutButton()
 
 void CIrcClient::OnDialogClose()
 {
-    SendQuit(kQuitReason);
+    // Without a connection there is nobody to say goodbye to.
+    if (m_connected)
+        SendQuit(kQuitReason);
     ClearUserList();
     ResetTabs(true);
     ResetToLogin();
@@ -166,10 +168,18 @@ void CIrcClient::OnChangeNickButton()
         if (password[0])
             SendIdentify(password);
     }
+    // The nick is ours once the server says so (its NICK line for us); a
+    // refused one (432, 433) leaves the old nick.
     m_nickEditLocked = 1;
-    CopyText(m_szNick, sizeof m_szNick, nick);
     m_loginState = 2;
     UpdateNickPanel();
+}
+
+void CIrcClient::ShowOwnNick()
+{
+    char shown[kFieldSize];
+    ShowNameInCp1251(m_szNick, shown, sizeof shown);
+    SetWindowTextA(GetControl(IDC_NICK), shown);
 }
 
 void CIrcClient::SetButtonImage(int id, const char* path)

@@ -283,14 +283,16 @@ HWND CIrcClient::GetCurrentPage() const
 
 void CIrcClient::MarkTabActivity(HWND output)
 {
-    // Text from an output control of no open tab counts against the server tab.
-    int index = 0;
+    // Text for no open tab marks nothing.
+    int index = -1;
     for (int i = 0; i < m_tabCount; ++i) {
         if (m_tabs[i].hPage && OutputOf(m_tabs[i].hPage) == output) {
             index = i;
             break;
         }
     }
+    if (index < 0)
+        return;
     TabEntry& slot = m_tabs[index];
     if (GetCurrentPage() == slot.hPage) {
         slot.bRead = 1;

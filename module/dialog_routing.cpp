@@ -15,6 +15,14 @@ bool IsEnterReleased(const MSGFILTER& filter)
     return filter.msg == WM_KEYUP && filter.wParam == VK_RETURN;
 }
 
+// The input line takes many lines from a paste, but Enter sends them: its
+// press and its character (CR, or LF with Ctrl) never reach the control.
+bool IsEnterTyped(const MSGFILTER& filter)
+{
+    return (filter.msg == WM_KEYDOWN && filter.wParam == VK_RETURN) ||
+           (filter.msg == WM_CHAR && (filter.wParam == '\r' || filter.wParam == '\n'));
+}
+
 // The flag draws the echo of the line in the user's own colour.
 void SendOwnLine(CIrcClient& client)
 {
@@ -52,12 +60,13 @@ INT_PTR CWidget::OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: SetBkColor((HDC)wParam, kControlBackground); return (INT_PTR)g_module.ControlBrush();
     case WM_SOCKET_EVENT:    return client.OnSocketEvent(dialog, wParam, lParam);
+    case WM_TIMER:           return client.OnDialogTimer(wParam);
     default:                 return 0;
     }
 }
 
-// Notifications keep their own result 0 (no DWLP_MSGRESULT): the input line
-// always processes its keys.
+// Notifications keep their own result 0 (no DWLP_MSGRESULT), so that the
+// input line processes its keys, except those of Enter.
 INT_PTR CWidget::OnNotify(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const NMHDR* header = (const NMHDR*)lParam;
@@ -68,10 +77,14 @@ INT_PTR CWidget::OnNotify(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     case TCN_SELCHANGING: client.HideAllPages(); return 1;
     case TCN_SELCHANGE:   client.OnTabSelChange(); return 1;
     case NM_RCLICK:       return OnTabRightClick(dialog) ? 1 : DefWindowProcA(dialog, message, wParam, lParam);
-    case EN_MSGFILTER:
-        if (IsEnterReleased(*(const MSGFILTER*)lParam) && client.m_connected)
+    case EN_MSGFILTER: {
+        const MSGFILTER& filter = *(const MSGFILTER*)lParam;
+        if (IsEnterTyped(filter))
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 1);
+        else if (IsEnterReleased(filter) && client.m_connected)
             SendOwnLine(client);
         return 1;
+    }
     default:              return 1;
     }
 }

@@ -12,6 +12,9 @@ namespace {
 
 // Key events of the input line arrive as EN_MSGFILTER notifications.
 const LPARAM kInputEventMask = ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS;
+// A paste of many lines is taken whole; what the send queue cannot take is
+// refused visibly when Enter sends it.
+const LPARAM kInputTextLimit = 65536;
 
 } // namespace
 
@@ -41,6 +44,10 @@ CWidget::CWidget(HWND parent)
     SetWindowLongPtrA(input, GWLP_USERDATA, 0);
     SendMessageA(input, EM_SETEVENTMASK, 0, kInputEventMask);
     SendMessageA(input, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240));
+    SendMessageA(input, EM_EXLIMITTEXT, 0, kInputTextLimit);
+    // One line high and many lines long: it scrolls sideways as a
+    // single-line field does instead of wrapping out of sight.
+    SendMessageA(input, EM_SETTARGETDEVICE, 0, 1);
 
     m_client->InitTabControl();
 

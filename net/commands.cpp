@@ -4,49 +4,67 @@
 #include "client/control_ids.h"
 #include "client/typed_text.h"
 #include "net/outgoing_text.h"
+#include "net/send_queue.h"
 #include "output/colours.h"
 #include "protocol/tokens.h"
 
+#include <stdio.h>
 #include <string.h>
 
+// The input line holds what was typed or pasted, many lines of it maybe;
+// text refused for want of room stays there for the user.
 void CIrcClient::OnEnterInInputLine()
 {
     HWND input = GetControl(IDC_INPUT);
-    TrimAndSend(ReadInputText(input).c_str());
+    const bool taken = TrimAndSend(ReadInputText(input).c_str());
     // Set for this line's echo; a line that sent nothing must not pass it on
     // to the next line someone else writes.
     m_ownLinePending = 0;
-    SetWindowTextA(input, "");
+    if (taken)
+        SetWindowTextA(input, "");
 }
 
-void CIrcClient::TrimAndSend(const char* text)
+bool CIrcClient::TrimAndSend(const char* text)
 {
     if (!text)
-        return;
+        return true;
     text += strspn(text, " \t");
-    if (text[0])
-        SendInputLine(text);
+    return !text[0] || SendInputLine(text);
 }
 
-void CIrcClient::SendInputLine(const char* text)
+bool CIrcClient::SendInputLine(const char* text)
 {
     // A target with a line break (a name the server made up) could carry a
     // command of its own; no tab selected leaves no target at all.
     const char* target = GetCurrentTabName();
     if (!text || !target[0] || strpbrk(target, "\r\n"))
-        return;
+        return true;
 
     HWND output = FindTab(target);
-    const BYTE ownLine = m_ownLinePending;
     const size_t limit = PrivmsgTextLimit(strlen(target), strlen(m_szNick));
+    // Each line break starts a message, a long line is sent in pieces; the
+    // text goes out whole or, when the queue has no room for it, not at all.
+    const size_t overhead = strlen("PRIVMSG ") + strlen(target) + strlen(" :\r\n");
+    size_t count = 0, bytes = 0;
     const char* piece;
     size_t length;
+    for (const char* rest = text; NextMessagePiece(&rest, limit, &piece, &length); ++count)
+        bytes += overhead + length;
+    if (!CanQueueTypedLines(count, bytes)) {
+        PrintLine(output, "\r\n%s*** Текст не отправлен: слишком много строк ещё ждут отправки",
+                  COLOUR_ERROR);
+        return false;
+    }
+
+    const BYTE ownLine = m_ownLinePending;
     while (NextMessagePiece(&text, limit, &piece, &length)) {
         SendLine("PRIVMSG %s :%.*s\r\n", target, (int)length, piece);
         // Every piece is echoed as the user's own line, not only the first.
         m_ownLinePending = ownLine;
         PrintLine(output, "\r\n%s<%s> %.*s", COLOUR_CHAT, m_szNick, (int)length, piece);
     }
+    ShowWaitingLines(target);
+    return true;
 }
 
 void CIrcClient::SendJoin(const char* channel)
@@ -63,8 +81,12 @@ void CIrcClient::SendNick(const char* nick)
         SendLine("NICK :%s\r\n", nick);
 }
 
+// QUIT overtakes whatever waits, which is dropped: the user chose to leave.
 void CIrcClient::SendQuit(const char* reason)
 {
-    if (reason)
-        SendLine("QUIT :%s\r\n", reason);
+    if (!reason)
+        return;
+    char line[kQueuedLineLimit];
+    snprintf(line, sizeof line, "QUIT :%.*s\r\n", (int)(sizeof line - sizeof "QUIT :\r\n"), reason);
+    SendQuitFirst(line);
 }

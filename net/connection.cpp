@@ -63,6 +63,7 @@ bool CIrcClient::Connect(unsigned short port)
         return false;
     }
 
+    OpenSendQueue();
     SelectSocketEvents();
     connect(m_socket, (const sockaddr*)&address, sizeof address);
     return true;
@@ -106,6 +107,7 @@ bool CIrcClient::DispatchReceivedLine(void* client)
 // Releases the socket and the socket library reference taken by Connect.
 void CIrcClient::EndConnection()
 {
+    CloseSendQueue();
     if (m_socket != 0) {
         closesocket(m_socket);
         WSACleanup();
@@ -114,7 +116,7 @@ void CIrcClient::EndConnection()
     m_lineLen = 0;
     m_socket = 0;
     m_connected = 0;
-    ForgetRefusedCommands();
+    ForgetRegistration();
     ForgetCtcpAnswers();
     CloseNamesReply();
 }

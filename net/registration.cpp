@@ -12,6 +12,8 @@
 namespace {
 
 const char kRefusedProperty[] = "TalvoRefusedBeforeWelcome";
+// Set from the welcome on: the server knows the client by its nick.
+const char kWelcomedProperty[] = "TalvoWelcomed";
 enum : intptr_t { kRefusedServicesLogin = 1, kRefusedJoin = 2 };
 
 } // namespace
@@ -70,6 +72,7 @@ void CIrcClient::OnNotRegistered(const char* rest)
 
 void CIrcClient::OnWelcome()
 {
+    SetPropA(m_hDialog, kWelcomedProperty, (HANDLE)1);
     const intptr_t refused = (intptr_t)RemovePropA(m_hDialog, kRefusedProperty);
     if (refused & kRefusedServicesLogin)
         SendServicesLogin();
@@ -77,9 +80,15 @@ void CIrcClient::OnWelcome()
         SendJoin("#marketbay");
 }
 
-void CIrcClient::ForgetRefusedCommands()
+void CIrcClient::ForgetRegistration()
 {
     RemovePropA(m_hDialog, kRefusedProperty);
+    RemovePropA(m_hDialog, kWelcomedProperty);
+}
+
+bool CIrcClient::IsRegistered() const
+{
+    return GetPropA(m_hDialog, kWelcomedProperty) != NULL;
 }
 
 void CIrcClient::SendRegister(const char* password, const char* email)

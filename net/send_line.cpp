@@ -1,8 +1,68 @@
+// Everything the client sends goes through one queue per connection: whole
+// lines, in order, paced as servers count them (net/send_queue.h). The
+// socket takes what it can; FD_WRITE and a dialog timer send the rest.
 #include "client/irc_client.h"
+
+#include "net/send_clock.h"
+#include "net/send_queue.h"
+#include "net/wire_text.h"
+#include "output/colours.h"
+#include "protocol/tokens.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+
+namespace {
+
+// The record has no room for the queue: the dialog keeps it as a property
+// for as long as the connection lasts.
+const char kSendsProperty[] = "TalvoConnectionSends";
+const UINT_PTR kSendTimer = 1;
+
+DWORD WINAPI ReadTickCount()
+{
+    return GetTickCount();
+}
+
+// A send that would block takes nothing now; FD_WRITE says when to go on.
+int SendToSocket(void* context, const char* bytes, size_t length)
+{
+    const int sent = send((SOCKET)(uintptr_t)context, bytes, (int)length, 0);
+    if (sent != SOCKET_ERROR)
+        return sent;
+    return WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
+}
+
+} // namespace
+
+DWORD(WINAPI* g_pfnSendTicks)() = &ReadTickCount;
+
+// One connection's outgoing side.
+struct CIrcClient::ConnectionSends {
+    explicit ConnectionSends(SOCKET socket) : queue(&SendToSocket, (void*)(uintptr_t)socket) {}
+
+    CSendQueue queue;
+    // The tab told that typed lines wait, told again when they have all gone.
+    char szWaitingTab[1024] = "";
+};
+
+CIrcClient::ConnectionSends* CIrcClient::Sends() const
+{
+    return (ConnectionSends*)GetPropA(m_hDialog, kSendsProperty);
+}
+
+void CIrcClient::OpenSendQueue()
+{
+    CloseSendQueue();
+    SetPropA(m_hDialog, kSendsProperty, (HANDLE) new ConnectionSends(m_socket));
+}
+
+void CIrcClient::CloseSendQueue()
+{
+    KillTimer(m_hDialog, kSendTimer);
+    delete (ConnectionSends*)RemovePropA(m_hDialog, kSendsProperty);
+}
 
 int CIrcClient::SendLine(const char* format, ...)
 {
@@ -12,15 +72,95 @@ int CIrcClient::SendLine(const char* format, ...)
     memset(m_sendBuf, 0, sizeof m_sendBuf);
     va_list args;
     va_start(args, format);
-    const int wanted = vsnprintf(m_sendBuf, sizeof m_sendBuf, format, args);
+    vsnprintf(m_sendBuf, sizeof m_sendBuf, format, args);
     va_end(args);
+    return QueueLines(m_sendBuf);
+}
 
-    size_t length = strlen(m_sendBuf);
-    // Text that did not fit is cut, but a cut command still ends its line:
-    // otherwise the server would run it together with the next one.
-    if (wanted >= (int)sizeof m_sendBuf && length >= 2) {
-        m_sendBuf[length - 2] = '\r';
-        m_sendBuf[length - 1] = '\n';
+// Each line of the text (registration sends two at once) goes into the
+// queue whole: one IRC line at most, cut on a character boundary if longer
+// (the server would cut it anyway), and always ending in CR LF, so that a
+// cut line never runs into the next command. Returns the bytes queued.
+int CIrcClient::QueueLines(const char* text)
+{
+    ConnectionSends* sends = Sends();
+    if (!sends)
+        return 0;
+    int queued = 0;
+    while (*text) {
+        const size_t length = strcspn(text, "\r\n");
+        const size_t kept = FitUtf8Length(text, length, kQueuedLineLimit - 2);
+        char line[kQueuedLineLimit];
+        memcpy(line, text, kept);
+        memcpy(line + kept, "\r\n", 2);
+        if (kept > 0 && sends->queue.AddLine(line, kept + 2))
+            queued += (int)(kept + 2);
+        text += length;
+        text += strspn(text, "\r\n");
     }
-    return send(m_socket, m_sendBuf, (int)length, 0);
+    FlushSendQueue();
+    return queued;
+}
+
+bool CIrcClient::CanQueueTypedLines(size_t count, size_t bytes) const
+{
+    ConnectionSends* sends = Sends();
+    return !sends || sends->queue.CanTakeOrdinaryLines(count, bytes);
+}
+
+// Sends what may go now, and wakes the dialog when the pace lets the next
+// line go.
+void CIrcClient::FlushSendQueue()
+{
+    ConnectionSends* sends = Sends();
+    if (!sends)
+        return;
+    const DWORD now = g_pfnSendTicks();
+    const SendProgress progress = sends->queue.SendWaiting(now);
+    if (progress == SendProgress::Paced)
+        SetTimer(m_hDialog, kSendTimer, sends->queue.MillisecondsUntilNextLine(now), NULL);
+    else
+        KillTimer(m_hDialog, kSendTimer);
+
+    if (sends->szWaitingTab[0] && sends->queue.CountWaitingLines() == 0) {
+        PrintLine(FindTab(sends->szWaitingTab), "\r\n%s*** Все строки отправлены", COLOUR_CONNECTION);
+        sends->szWaitingTab[0] = '\0';
+    }
+}
+
+// Typed text is echoed when it is typed; lines the pace holds back are
+// counted in the conversation until they have all gone.
+void CIrcClient::ShowWaitingLines(const char* tab)
+{
+    ConnectionSends* sends = Sends();
+    const size_t waiting = sends ? sends->queue.CountWaitingLines() : 0;
+    if (waiting == 0)
+        return;
+    PrintLine(FindTab(tab), "\r\n%s*** Строк в очереди на отправку: %u (по одной в 2 секунды)",
+              COLOUR_CONNECTION, (unsigned)waiting);
+    CopyText(sends->szWaitingTab, sizeof sends->szWaitingTab, tab);
+}
+
+// The user leaves: QUIT goes before everything that waits, which is dropped.
+void CIrcClient::SendQuitFirst(const char* quitLine)
+{
+    ConnectionSends* sends = Sends();
+    if (!sends)
+        return;
+    sends->szWaitingTab[0] = '\0';
+    sends->queue.PutQuitFirst(quitLine, strlen(quitLine));
+    FlushSendQueue();
+}
+
+void CIrcClient::OnSocketWrite()
+{
+    FlushSendQueue();
+}
+
+INT_PTR CIrcClient::OnDialogTimer(WPARAM id)
+{
+    if (id != kSendTimer)
+        return 0;
+    FlushSendQueue();
+    return 1;
 }

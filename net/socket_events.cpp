@@ -3,7 +3,7 @@
 
 void CIrcClient::SelectSocketEvents()
 {
-    WSAAsyncSelect(m_socket, m_hDialog, WM_SOCKET_EVENT, FD_READ | FD_CONNECT | FD_CLOSE);
+    WSAAsyncSelect(m_socket, m_hDialog, WM_SOCKET_EVENT, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE);
 }
 
 // wParam is the socket itself; events of any other (stale) socket are ignored.
@@ -13,6 +13,7 @@ INT_PTR CIrcClient::OnSocketEvent(HWND dialog, WPARAM wParam, LPARAM lParam)
         return 0;
     switch (WSAGETSELECTEVENT(lParam)) {
     case FD_READ:    OnSocketRead();                          return 1;
+    case FD_WRITE:   OnSocketWrite();                         return 1;
     case FD_CONNECT: OnSocketConnect(WSAGETSELECTERROR(lParam)); return 1;
     case FD_CLOSE:   OnSocketClose();                         return 1;
     default:         return DefWindowProcA(dialog, WM_SOCKET_EVENT, wParam, lParam);

@@ -35,6 +35,13 @@ char* CutWord(char* text, CtcpMessage& message)
     return space + 1;
 }
 
+// A nick from a quoted prefix may hold a space, and the server would read
+// the answer's text from there on, or a comma, which names a second target.
+bool IsOneTarget(const char* nick)
+{
+    return nick[0] != '\0' && nick[0] != ':' && !strpbrk(nick, " ,\r\n");
+}
+
 } // namespace
 
 bool IsCtcp(const char* text)
@@ -68,7 +75,7 @@ void CutCtcpReply(const char* text, CtcpMessage& reply)
 size_t ComposeCtcpAnswer(char* answer, size_t size, const char* nick, const char* word,
                          const char* parameter)
 {
-    if (size < kAnswerEndLength + 2) {
+    if (size < kAnswerEndLength + 2 || !IsOneTarget(nick)) {
         if (size > 0)
             answer[0] = '\0';
         return 0;

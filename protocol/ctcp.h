@@ -38,7 +38,9 @@ void CutCtcpReply(const char* text, CtcpMessage& reply);
 // Writes "NOTICE <nick> :\x01<word> <parameter>\x01\r\n" into answer, cutting
 // what does not fit in kCtcpAnswerLimit bytes (or size - 1) from the end of
 // the parameter, so that the line always closes its CTCP and ends in CR LF.
-// Returns its length; 0 (and an empty answer) when size is below 5.
+// Returns its length; 0 (and an empty answer) when size is below 5 or the
+// nick is not one target: empty, starting with ':', or holding a blank or a
+// comma.
 size_t ComposeCtcpAnswer(char* answer, size_t size, const char* nick, const char* word,
                          const char* parameter);
 

@@ -2,7 +2,6 @@
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
-#include "net/wire_text.h"
 #include "output/colours.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
@@ -161,9 +160,7 @@ void CIrcClient::OnNick(const ParsedLine& line, HWND output)
         PrintLine(output, "\r\n%s*** теперь твой ник %s", COLOUR_EVENT, newNick);
         RemoveUser(m_szNick);
         CopyText(m_szNick, sizeof m_szNick, newNick);
-        char shown[kNickSize];
-        ShowNameInCp1251(m_szNick, shown, sizeof shown);
-        SetWindowTextA(GetControl(IDC_NICK), shown);
+        ShowOwnNick();
         AddUser(newNick);
         return;
     }

@@ -1,6 +1,7 @@
 // Messages and notices from users and services, CTCP included.
 #include "client/irc_client.h"
 
+#include "net/send_clock.h"
 #include "output/colours.h"
 #include "output/message_sound.h"
 #include "protocol/ctcp.h"
@@ -21,20 +22,20 @@ const char kAnswerPaceProperty[] = "TalvoCtcpAnswersFullAt";
 bool TakeAnswer(CIrcClient& client)
 {
     uint32_t fullAt = (uint32_t)(uintptr_t)GetPropA(client.m_hDialog, kAnswerPaceProperty);
-    if (!TakeCtcpAnswer(fullAt, GetTickCount()))
+    if (!TakeCtcpAnswer(fullAt, g_pfnSendTicks()))
         return false;
     SetPropA(client.m_hDialog, kAnswerPaceProperty, (HANDLE)(uintptr_t)fullAt);
     return true;
 }
 
 // Answers go out through "%s": nothing from the network is ever a format.
-// Requests beyond the pace are still shown, only not answered.
+// Requests beyond the pace, or from a sender no answer can address alone,
+// are still shown, only not answered.
 void SendCtcpAnswer(CIrcClient& client, const char* nick, const char* word, const char* parameter)
 {
-    if (!TakeAnswer(client))
-        return;
     char answer[kCtcpAnswerLimit + 1];
-    ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter);
+    if (ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter) == 0 || !TakeAnswer(client))
+        return;
     client.SendLine("%s", answer);
 }
 
@@ -101,9 +102,13 @@ void CIrcClient::OnPrivmsg(const ParsedLine& line, HWND output)
     const bool toChannel = line.target[0] == '#';
     if (toChannel)
         CopyText(m_szChannel, sizeof m_szChannel, line.target);
+    const int soundsBefore = MessageSoundRequests();
     PrintLine(output, "\r\n%s<%s> %s", COLOUR_CHAT, line.sender, line.rest);
-    // The target is lowercased: an own nick with capitals never matches.
-    if (!toChannel && strcmp(line.target, m_szNick) == 0 && m_soundOn == 1)
+    // The target is lowercased: an own nick with capitals never matches. A
+    // message that names the user has asked for the sound already: once is
+    // enough.
+    if (!toChannel && strcmp(line.target, m_szNick) == 0 && m_soundOn == 1 &&
+        MessageSoundRequests() == soundsBefore)
         PlayMessageSound();
 }
 

@@ -80,6 +80,12 @@ void CIrcClient::OnNumericReply(int numeric, const ParsedLine& line, HWND output
         break;
     case NumericKind::ErroneousNick:
         PrintLine(output, "\r\n%s Неверный ник", COLOUR_ERROR);
+        // Refused as a new nick, the old one stays and so does the
+        // connection; refused at registration, the connection ends.
+        if (IsRegistered()) {
+            ShowOwnNick();
+            break;
+        }
         ClearUserList();
         ResetTabs(false);
         ResetToLogin();
@@ -89,6 +95,8 @@ void CIrcClient::OnNumericReply(int numeric, const ParsedLine& line, HWND output
         break;
     case NumericKind::NickInUse:
         PrintLine(output, "\r\n%s Этот ник уже используется", COLOUR_ERROR);
+        if (IsRegistered())
+            ShowOwnNick();
         break;
     case NumericKind::Generic:
         PrintLine(output, "\r\n%s%.*s%s", COLOUR_CHAT, pieces.headLength, pieces.text, pieces.tail);

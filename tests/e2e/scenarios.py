@@ -155,11 +155,10 @@ def chat(s):
     s.tally.check("window 0: selecting the tab clears its mark",
                   state.selected == 2 and not state.tab("boris")[1]["unread"], state.summary())
 
-    # The second press takes the new nick at once, so the server's NICK line
-    # reads, in the window that asked for it too, as the old nick's change.
+    # The nick changes when the server's NICK line for it arrives.
     probe.act("nick 1 borya")
     state = s.wait(probe, 1, "own nick change",
-                   lambda st: st.has_line(CHANNEL, "*** boris теперь известен как borya")
+                   lambda st: st.has_line(CHANNEL, "*** теперь твой ник borya")
                    and st.users == ["@anya", "borya"])
     s.tally.equal("window 1: the nick field shows the new nick", state.nick_field, "borya")
     s.tally.check("window 1: back on the chat panel", state.on_chat_panel(), state.summary())

@@ -102,6 +102,13 @@ TEST(CtcpAnswer, Lines)
     EXPECT_EQ("NOTICE a :\x01PING 1\x01\r\n", Answer("a", "PING", "1\nQUIT"));
 }
 
+// The answer goes to the sender alone or nowhere.
+TEST(CtcpAnswer, ANickThatIsNotOneTargetGetsNoAnswer)
+{
+    for (const char* nick : { "two words", "a,b", "", ":colon", "tab\r\n" })
+        EXPECT_EQ("", Answer(nick, "PING", "1")) << nick;
+}
+
 TEST(CtcpAnswer, LongParameterIsCutToTheLineLimit)
 {
     const std::string nick(95, 'n');

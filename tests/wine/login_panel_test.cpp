@@ -5,6 +5,7 @@
 #include "client/message_box.h"
 #include "support/chat_fixture.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,6 +62,20 @@ protected:
         Fill(nick, password, email, std::to_string(server.Port()));
         Client().OnLoginButton();
         return PumpUntil([&] { return server.TryAccept() && server.Received().find(kJoin) != std::string::npos; });
+    }
+
+    // The server's bytes, taken in once the condition holds.
+    bool ServerSends(const std::string& bytes, const std::function<bool()>& taken)
+    {
+        peer.Send(bytes);
+        return PumpUntil(taken);
+    }
+
+    std::string Text(int id) const
+    {
+        char text[256] = "";
+        GetWindowTextA(Control(id), text, sizeof text);
+        return text;
     }
 
     std::string Sent(size_t mark, size_t length)
@@ -281,10 +296,13 @@ TEST_F(LoginPanelTest, NickChangeInTwoPresses)
     Client().OnChangeNickButton();
     const std::string expected = "NICK :" + nick + "\r\nPRIVMSG NickServ :identify secret\r\n";
     EXPECT_EQ(expected, Sent(mark, expected.size()));
-    EXPECT_EQ(nick, Client().m_szNick);
     EXPECT_EQ(2, Client().m_loginState);
     EXPECT_FALSE(Enabled(IDC_NICK) || Enabled(IDC_PASSWORD));
     EXPECT_TRUE(ShowsImage(IDC_CHANGE_NICK, "IRCSkin/CHANGENICK.BMP"));
+    // The nick is the user's once the server says so.
+    EXPECT_STREQ("tester", Client().m_szNick);
+    EXPECT_TRUE(ServerSends(":tester!u@h NICK :" + nick + "\r\n", [&] { return Client().m_szNick == nick; }));
+    EXPECT_EQ(nick, Text(IDC_NICK));
 
     // Without a password only the nick goes.
     mark = peer.Received().size();
@@ -294,6 +312,37 @@ TEST_F(LoginPanelTest, NickChangeInTwoPresses)
     Client().OnChangeNickButton();
     EXPECT_EQ("NICK :other\r\n", Sent(mark, 13));
     EXPECT_EQ(1u, g_boxes.size());
+}
+
+// A refused nick leaves the user with the nick the server knows, and the
+// connection as it was.
+TEST_F(LoginPanelTest, ARefusedNickChangeKeepsTheNick)
+{
+    ASSERT_TRUE(LogIn(peer));
+    ASSERT_TRUE(ServerSends(":irc.test 001 tester :Welcome\r\n", [&] { return Client().IsRegistered(); }));
+    const struct {
+        const char* reply;
+        const char* shown;
+    } refusals[] = {
+        { ":irc.test 433 tester taken :Nickname is already in use\r\n", " Этот ник уже используется" },
+        { ":irc.test 432 tester b@d :Erroneous Nickname\r\n", " Неверный ник" },
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.reply);
+        Client().OnChangeNickButton();
+        SetWindowTextA(Control(IDC_NICK), "taken");
+        Client().OnChangeNickButton();
+        EXPECT_TRUE(ServerSends(refusal.reply, [&] { return window.OutputText("127.0.0.1").find(refusal.shown) !=
+                                                            std::string::npos; }));
+        EXPECT_STREQ("tester", Client().m_szNick);
+        EXPECT_EQ("tester", Text(IDC_NICK));
+        EXPECT_EQ(1, Client().m_connected);
+        EXPECT_EQ(2, Client().m_tabCount);
+    }
+    // Refused at registration, a nick still ends the connection.
+    Client().ForgetRegistration();
+    peer.Send(":irc.test 432 tester b@d :Erroneous Nickname\r\n");
+    EXPECT_TRUE(PumpUntil([&] { return Client().m_connected == 0; }));
 }
 
 } // namespace

@@ -173,8 +173,9 @@ TEST_F(MessagesTest, CtcpRequestsAnswerAndShowWithoutMarkOrSound)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.description);
         Select(kServerTab);
-        // Each row starts with the whole budget of answers.
+        // Each row starts with the whole budget of answers, and of lines.
         Client().ForgetCtcpAnswers();
+        clock.Advance(10000);
         const int sounds = MessageSoundRequests();
         const std::string answer = AnswerTo(row.line, row.answer.size());
         EXPECT_EQ(row.answer, answer);

@@ -211,9 +211,11 @@ TEST_F(TabsTest, UnreadMarkShowsOnceOnUnselectedTabUntilSelected)
     client.MarkTabActivity(client.FindTab(kChannel));
     EXPECT_EQ(ItemImage(1), -1);
 
-    // Text from no open tab's output counts against the server tab.
+    // Text for no open tab marks no tab.
     client.MarkTabActivity(Control(IDC_NICK));
-    EXPECT_EQ(ItemImage(0), 0);
+    client.MarkTabActivity(NULL);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ItemImage(i), -1) << i;
 }
 
 TEST_F(TabsTest, InputLineFollowsSelectedTab)

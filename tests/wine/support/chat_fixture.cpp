@@ -1,6 +1,38 @@
 #include "support/chat_fixture.h"
 
+#include "net/send_clock.h"
+
 #include <vector>
+
+DWORD FakeSendClock::s_now = 1000000;
+
+FakeSendClock::FakeSendClock() : m_pfnPrevious(g_pfnSendTicks)
+{
+    g_pfnSendTicks = &FakeSendClock::Now;
+}
+
+FakeSendClock::~FakeSendClock()
+{
+    g_pfnSendTicks = m_pfnPrevious;
+}
+
+void ConnectedChatTest::SetUp()
+{
+    ASSERT_TRUE(window.ConnectTo(peer));
+    clock.Advance(10000);
+}
+
+void ConnectedChatTest::LetQueuedLinesGo()
+{
+    // The queue holds at most 128 lines.
+    for (int step = 0; step < 200; ++step) {
+        const size_t before = peer.Received().size();
+        clock.Advance(2000);
+        Client().OnSocketWrite();
+        if (!PumpUntil([&] { return peer.Received().size() > before; }, 100))
+            break;
+    }
+}
 
 void ConnectedChatTest::ServerSends(const std::string& bytes)
 {

@@ -10,9 +10,29 @@
 
 #include <string>
 
+// The clock the client paces its outgoing lines by, stepped by the test:
+// lines the pace holds back go only when the test lets time pass.
+class FakeSendClock {
+public:
+    FakeSendClock();
+    ~FakeSendClock();
+
+    FakeSendClock(const FakeSendClock&) = delete;
+    FakeSendClock& operator=(const FakeSendClock&) = delete;
+
+    void Advance(DWORD milliseconds) { s_now += milliseconds; }
+
+private:
+    static DWORD WINAPI Now() { return s_now; }
+
+    static DWORD s_now;
+    DWORD(WINAPI* m_pfnPrevious)();
+};
+
+// Connected, after a quiet moment: the pace lets a whole burst go.
 class ConnectedChatTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(window.ConnectTo(peer)); }
+    void SetUp() override;
 
     CIrcClient& Client() { return window.Client(); }
 
@@ -23,6 +43,11 @@ protected:
     // least `length` bytes.
     std::string SentSince(size_t mark, size_t length);
 
+    // Lets time pass, a line's interval at a time, for as long as the pace
+    // lets held lines go, as the client's timer would send them.
+    void LetQueuedLinesGo();
+
+    FakeSendClock clock;
     IrcPeer peer;
     TestChatWindow window;
 };
