@@ -45,11 +45,14 @@ set(E2E_INSPIRCD "INSPIRCD_PORT=17668;INSPIRCD_LINK_PORT=17669")
 # The outage scenario stops its server: it gets servers of its own.
 set(E2E_NGIRCD_SPARE "NGIRCD_PORT=17670")
 set(E2E_INSPIRCD_SPARE "INSPIRCD_PORT=17671;INSPIRCD_LINK_PORT=17672")
+# The paste scenario wants the flood limits servers ship with.
+set(E2E_INSPIRCD_FLOOD "INSPIRCD_PORT=17673;INSPIRCD_LINK_PORT=17674;INSPIRCD_FLOOD=stock")
 
 talvo_e2e_fixture(e2e_ngircd ngircd "${E2E_NGIRCD}" atheme)
 talvo_e2e_fixture(e2e_inspircd inspircd "${E2E_INSPIRCD}" atheme)
 talvo_e2e_fixture(e2e_ngircd_spare ngircd "${E2E_NGIRCD_SPARE}")
 talvo_e2e_fixture(e2e_inspircd_spare inspircd "${E2E_INSPIRCD_SPARE}")
+talvo_e2e_fixture(e2e_inspircd_flood inspircd "${E2E_INSPIRCD_FLOOD}")
 
 foreach(scenario chat nickserv irssi utf8)
     talvo_e2e_test(${scenario} ngircd e2e_ngircd 17667 "${E2E_NGIRCD}")
@@ -57,3 +60,4 @@ foreach(scenario chat nickserv irssi utf8)
 endforeach()
 talvo_e2e_test(outage ngircd e2e_ngircd_spare 17670 "${E2E_NGIRCD_SPARE}")
 talvo_e2e_test(outage inspircd e2e_inspircd_spare 17671 "${E2E_INSPIRCD_SPARE}")
+talvo_e2e_test(paste inspircd e2e_inspircd_flood 17673 "${E2E_INSPIRCD_FLOOD}")

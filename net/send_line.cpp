@@ -116,8 +116,8 @@ void CIrcClient::FlushSendQueue()
     if (!sends)
         return;
     const DWORD now = g_pfnSendTicks();
-    const SendProgress progress = sends->queue.SendWaiting(now);
-    if (progress == SendProgress::Paced)
+    // A full socket goes on at FD_WRITE, a failed one ends with FD_CLOSE.
+    if (sends->queue.SendWaiting(now) == SendProgress::Paced)
         SetTimer(m_hDialog, kSendTimer, sends->queue.MillisecondsUntilNextLine(now), NULL);
     else
         KillTimer(m_hDialog, kSendTimer);

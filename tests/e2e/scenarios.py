@@ -2,7 +2,7 @@
 """End-to-end scenarios: the real DLL in the probe host under Wine, against a
 real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
 
-  scenarios.py --scenario chat|nickserv|irssi|utf8|outage --server ngircd|inspircd
+  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|outage --server ngircd|inspircd
                --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
 
 The server runs already (a CTest fixture started it); the outage scenario
@@ -344,6 +344,56 @@ def utf8(s):
     print(f"pictures: out/screenshots/{name}.png, {name}-irssi.txt", flush=True)
 
 
+def paste(s):
+    """A paste of 40 lines of about 300 bytes against a server with the usual
+    flood limits: the module paces them, stays connected, and irssi reads
+    all 40 in order. The same lines sent at once by a raw client get it
+    dropped."""
+    lines = [f"{i:02d} " + ("a long pasted paragraph about the copper lot and its price, " * 6)[:297]
+             for i in range(1, 41)]
+    reader = s.irssi("reader")
+    reader.wait_screen(s.tally, "connected", r"Welcome to the")
+    reader.type(f"/join {CHANNEL}")
+    reader.wait_screen(s.tally, "joined", rf"reader \[\S+\] has joined {CHANNEL}")
+    log = os.path.join(s.options.workdir, "channel.log")
+    reader.type(f"/log open -targets {CHANNEL} {log}")
+    probe = s.probe(1)
+    s.log_in(probe, 0, "paster")
+    s.wait_joined(probe, 0, "paster", ["@reader", "paster"])
+
+    started = time.monotonic()
+    probe.act("paste 0 " + "\\n".join(lines))
+
+    def arrived():
+        """The module's lines in irssi's log, once there are all of them."""
+        try:
+            with open(log, encoding="utf-8", errors="replace") as text:
+                found = [entry.split("paster> ", 1)[1] for entry in text.read().splitlines() if "paster> " in entry]
+        except OSError:
+            return None
+        return found if len(found) >= len(lines) else None
+
+    found = poll(arrived, 150, interval=0.5)
+    elapsed = time.monotonic() - started
+    s.tally.equal("irssi read all 40 lines, in order", found, lines)
+    print(f"the 40 pasted lines reached irssi in {elapsed:.1f} s", flush=True)
+    state = s.wait(probe, 0, "the module says all lines went",
+                   lambda st: st.has_line(CHANNEL, "*** Все строки отправлены"))
+    s.tally.check("the module is still connected and on the channel",
+                  state.on_chat_panel() and state.usable("input") and state.users == ["@reader", "paster"],
+                  state.summary())
+
+    flooder = s.wire("flooder")
+    since = flooder.mark()
+    flooder.send(f"JOIN {CHANNEL}")
+    s.tally.require("the raw client joined", flooder.wait(rb" JOIN ", since) is not None)
+    flooder.send(*[f"PRIVMSG {CHANNEL} :{line}" for line in lines])
+    closing = flooder.wait(rb"^ERROR ", since, timeout=30)
+    s.tally.check("the raw client that sent them at once is dropped for flooding",
+                  closing is not None and (b"RecvQ" in closing or b"Flood" in closing), closing)
+    print(f"the server to the raw client: {closing.decode(errors='replace') if closing else None}", flush=True)
+
+
 def outage(s):
     """The server goes away mid-session and comes back."""
     servers = Servers(s.options.source, s.options.rundir)
@@ -370,8 +420,9 @@ def outage(s):
     s.wait_joined(probe, 0, "keeper", ["@keeper"])
 
 
-SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "outage": outage}
-NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"], "outage": []}
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "outage": outage}
+NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"],
+         "paste": ["irssi", "tmux"], "outage": []}
 
 
 def main():

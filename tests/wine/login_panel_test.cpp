@@ -234,6 +234,19 @@ TEST_F(LoginPanelTest, DialogCloseSendsQuitAndShowsTheLoginPanel)
     EXPECT_EQ(kQuit, Sent(mark, kQuit.size()));
 }
 
+// After "Выйти" the connection waits only for the server's close: closing
+// the window then says goodbye no second time.
+TEST_F(LoginPanelTest, DialogCloseWithoutAConnectionSendsNothing)
+{
+    ASSERT_TRUE(LogIn(peer));
+    const size_t mark = peer.Received().size();
+    Client().OnLogoutButton();
+    ASSERT_EQ(kQuit, Sent(mark, kQuit.size()));
+    Client().OnDialogClose();
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(kQuit, peer.Received().substr(mark));
+}
+
 TEST_F(LoginPanelTest, LoggingInAgainBeforeTheCloseReleasesTheOldConnection)
 {
     IrcPeer second;

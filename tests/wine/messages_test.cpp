@@ -92,6 +92,10 @@ TEST_F(MessagesTest, SoundOnlyForTheAllLowercaseOwnNick)
         { "sound off", "tester", 0, ":Bob!b@h PRIVMSG tester :psst", "Bob", 0 },
         { "someone else's nick", "tester", 1, ":Bob!b@h PRIVMSG other :psst", "Bob", 0 },
         { "channel", "tester", 1, ":Bob!b@h PRIVMSG #marketbay :psst", "#marketbay", 0 },
+        // The line that names the user asks for the sound; the private
+        // message does not ask again.
+        { "own nick, named in the text", "tester", 1, ":Bob!b@h PRIVMSG tester :psst tester", "Bob", 1 },
+        { "channel, named in the text", "tester", 1, ":Bob!b@h PRIVMSG #marketbay :psst tester", "#marketbay", 1 },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.description);
@@ -100,7 +104,8 @@ TEST_F(MessagesTest, SoundOnlyForTheAllLowercaseOwnNick)
         const int before = MessageSoundRequests();
         ServerSends(std::string(row.line) + "\r\n");
         EXPECT_EQ(row.sounds, MessageSoundRequests() - before);
-        EXPECT_EQ("<Bob> psst", LastLine(row.tab));
+        // The message's text is what follows the second ':' of the line.
+        EXPECT_EQ(std::string("<Bob> ") + (strchr(row.line + 1, ':') + 1), LastLine(row.tab));
     }
 }
 
@@ -185,6 +190,19 @@ TEST_F(MessagesTest, CtcpRequestsAnswerAndShowWithoutMarkOrSound)
         EXPECT_EQ(-1, TabImage(row.tab));
         EXPECT_EQ(sounds, MessageSoundRequests());
     }
+}
+
+// A quoted prefix gives a nick with a blank; an answer to it would name a
+// second target (or carry text as one), so there is none.
+TEST_F(MessagesTest, ASenderNoAnswerCanAddressAloneGetsNone)
+{
+    for (const char* line : { ":\"two words\"!u@h PRIVMSG tester :\x01VERSION\x01",
+                              ":a,b!u@h PRIVMSG tester :\x01PING 1\x01" }) {
+        SCOPED_TRACE(line);
+        Client().ForgetCtcpAnswers();
+        EXPECT_EQ("", AnswerTo(line));
+    }
+    EXPECT_EQ("*** ctcp/ping request from a,b!u@h", LastLine("a,b"));
 }
 
 TEST_F(MessagesTest, NoticesAndCtcpRepliesGoToTheServerTab)
