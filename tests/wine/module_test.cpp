@@ -309,6 +309,26 @@ TEST(HostedWindows, ButtonsKeysAndSocketEventsActOnlyInTheirConnectionState)
     EXPECT_EQ("PRIVMSG #marketbay :hello\r\nPONG :abc\r\n" + kQuit, SentAfterRegistration(peer));
 }
 
+// The keys of Enter as the keyboard gives them to the input line: the
+// press and its character never reach the control (it takes many lines from
+// a paste), the release sends.
+TEST(HostedWindows, EnterInTheInputLineSendsWithoutALineBreak)
+{
+    IrcPeer peer;
+    HostedWindow window;
+    ASSERT_TRUE(window.LogInTo(peer)) << peer.Received();
+    HWND input = window.Control(IDC_INPUT);
+    EnableWindow(input, TRUE);
+    SetWindowTextA(input, "hello");
+    SendMessageA(input, EM_SETSEL, 5, 5);
+    SendMessageA(input, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    SendMessageA(input, WM_CHAR, '\r', 0x001C0001);
+    EXPECT_EQ("hello", Text(input)) << "no line break in the input line";
+    SendMessageA(input, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    EXPECT_EQ("PRIVMSG #marketbay :hello\r\n", SentAfterRegistration(peer));
+    EXPECT_EQ("", Text(input));
+}
+
 TEST(HostedWindows, ALoggedInWindowSendsOneQuitWhenDestroyedOrClosed)
 {
     IrcPeer destroyedPeer;
