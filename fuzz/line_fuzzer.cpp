@@ -2,6 +2,7 @@
 // would deliver them, assembled into lines, parsed, routed to a tab (numeric
 // replies cut into their pieces), and written out with the output formatting.
 #include "checked_output.h"
+#include "one_target.h"
 #include "net/line_assembler.h"
 #include "net/wire_text.h"
 #include "output/colours.h"
@@ -91,7 +92,8 @@ void HandleNumeric(const ParsedLine& line, int numeric)
 }
 
 // Cuts a message's CTCP both ways and checks the PING answer the client
-// would send for it: one line, closed once, within the limit.
+// would send for it: one line, closed once, within the limit; none to a
+// sender that is not one target.
 void HandleCtcp(const ParsedLine& line)
 {
     static CtcpMessage message;
@@ -103,6 +105,11 @@ void HandleCtcp(const ParsedLine& line)
 
     static char answer[kCtcpAnswerLimit + 1];
     const size_t length = ComposeCtcpAnswer(answer, sizeof answer, line.sender, "PING", parameter);
+    if (!IsOneTarget(line.sender)) {
+        Expect(length == 0 && answer[0] == '\0');
+        WriteOut(line, parameter);
+        return;
+    }
     const size_t head = strlen("NOTICE ") + strlen(line.sender) + strlen(" :\x01PING ");
     Expect(length == strlen(answer) && length <= kCtcpAnswerLimit && length > head);
     Expect(strchr(answer + head, '\x01') == answer + length - 3);

@@ -3,6 +3,7 @@
 // and the login panel's rules. The first byte chooses the cutter.
 #include "client/login_rules.h"
 #include "exact_text.h"
+#include "one_target.h"
 #include "net/outgoing_text.h"
 #include "protocol/ctcp.h"
 #include "protocol/numeric_pieces.h"
@@ -90,7 +91,7 @@ void CutCtcp(FuzzedDataProvider& data)
 
     std::unique_ptr<char[]> answer(new char[size ? size : 1]);
     const size_t length = ComposeCtcpAnswer(answer.get(), size, nick.get(), word.get(), parameter);
-    if (size < 5) {
+    if (size < 5 || !IsOneTarget(nick.get())) {
         Expect(length == 0 && (size == 0 || answer[0] == '\0'));
         return;
     }
