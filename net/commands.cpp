@@ -51,6 +51,7 @@ bool CIrcClient::SendInputLine(const char* text)
     for (const char* rest = text; NextMessagePiece(&rest, limit, &piece, &length); ++count)
         bytes += overhead + length;
     if (!CanQueueTypedLines(count, bytes)) {
+        m_ownLinePending = 0;  // the line below is the client's, not the user's
         PrintLine(output, "\r\n%s*** Текст не отправлен: слишком много строк ещё ждут отправки",
                   COLOUR_ERROR);
         return false;

@@ -5,6 +5,7 @@
 #include "client/control_ids.h"
 #include "client/typed_text.h"
 #include "support/chat_fixture.h"
+#include "support/output_reading.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -196,6 +197,7 @@ TEST_F(OutgoingTest, TextBeyondWhatMayWaitIsRefusedAndKept)
     ASSERT_EQ(Privmsgs(1, 5), LinesSent(5));
     PressEnter();
     EXPECT_EQ("*** Текст не отправлен: слишком много строк ещё ждут отправки", LastLine(kChannel));
+    EXPECT_EQ("255,0,0", StyleOf(Client().FindTab(kChannel), "*** Текст не", CFE_BOLD)) << "red, not the user's own line";
     EXPECT_EQ(AsHeld(NumberedLines(6)), ReadInputText(Input())) << "the input line keeps the refused text";
     PumpUntil([] { return false; }, 200);
     EXPECT_EQ(Privmsgs(1, 5), LinesSent()) << "nothing of it was sent";
