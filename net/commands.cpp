@@ -59,10 +59,12 @@ bool CIrcClient::SendInputLine(const char* text)
 
     const BYTE ownLine = m_ownLinePending;
     while (NextMessagePiece(&text, limit, &piece, &length)) {
-        SendLine("PRIVMSG %s :%.*s\r\n", target, (int)length, piece);
-        // Every piece is echoed as the user's own line, not only the first.
+        // Every piece is echoed as the user's own line, not only the first,
+        // and before it is queued: what the queue then says of earlier
+        // lines is not the user's line.
         m_ownLinePending = ownLine;
         PrintLine(output, "\r\n%s<%s> %.*s", COLOUR_CHAT, m_szNick, (int)length, piece);
+        SendLine("PRIVMSG %s :%.*s\r\n", target, (int)length, piece);
     }
     ShowWaitingLines(target);
     return true;

@@ -121,6 +121,22 @@ TEST_F(OutgoingTest, TypedTextGoesFiveLinesAtOnceThenOneEveryTwoSeconds)
     EXPECT_EQ("*** Все строки отправлены", LastLine(kChannel));
 }
 
+// Typing lets lines that waited go too; the note that they have gone is the
+// client's, in its colour, and the typed line stays the user's own.
+TEST_F(OutgoingTest, LinesThatWaitedAreSaidToHaveGoneInTheClientsColour)
+{
+    Client().TrimAndSend(NumberedLines(6).c_str());
+    ASSERT_EQ(Privmsgs(1, 5), LinesSent(5));
+    clock.Advance(4000);
+    Client().m_ownLinePending = 1;
+    Client().TrimAndSend("line 7");
+    EXPECT_EQ(Privmsgs(1, 7), LinesSent(7));
+    HWND output = Client().FindTab(kChannel);
+    EXPECT_EQ("*** Все строки отправлены", LastLine(kChannel));
+    EXPECT_EQ("0,0,127", StyleOf(output, "*** Все строки", CFE_BOLD));
+    EXPECT_EQ("0,0,252 bold", StyleOf(output, "<tester> line 7", CFE_BOLD));
+}
+
 TEST_F(OutgoingTest, PongGoesBeforeWaitingTextAndQuitDropsIt)
 {
     Client().TrimAndSend(NumberedLines(10).c_str());
