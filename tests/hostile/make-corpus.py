@@ -184,8 +184,24 @@ def state():
                                        *(b":p%d!p@h PRIVMSG tester :again %d" % (i, i) for i in range(150)))
 
 
+def encoding():
+    """UTF-8 that is not, and characters that would disguise a line."""
+    say = ALICE + b" PRIVMSG #marketbay :"
+    yield "broken-utf8", lines(say + b"over\xc0\xaflong", say + b"surrogate \xed\xa0\x80\xed\xbf\xbf",
+                               say + b"cut \xe2\x9c", say + b"\xf4\x90\x80\x80 past U+10FFFF",
+                               say + b"\x80\x80\x80 continuations", say + b"\xf0\x9f\x98\x80 ok",
+                               b":\xd0\x92\xd0!u@h PRIVMSG tester :torn nick", b":\xc0!u@h PRIVMSG tester :x")
+    disguise = "\u202e\u2066\u2069\u2028\u2029\u0085\ufeff".encode()
+    yield "disguising-characters", lines(say + disguise * 40, b":" + disguise + b"!u@h PRIVMSG tester :hi",
+                                         b":" + "\u202eanya".encode() + b"!u@h JOIN :#marketbay",
+                                         b":irc.test 353 tester = #marketbay :" + disguise + b" @" + disguise)
+    # Lines of 2,047 bytes and more that end inside a character.
+    letters = "я".encode() * 1100
+    yield "cut-inside-letters", lines(*(say + b"a" * pad + letters for pad in range(4)))
+
+
 GROUPS = {"framing": framing, "tokens": tokens, "missing": missing, "numbers": numbers, "ctcp": ctcp,
-          "format": format_codes, "state": state}
+          "format": format_codes, "state": state, "encoding": encoding}
 
 
 def main():
