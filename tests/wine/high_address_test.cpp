@@ -1,8 +1,8 @@
-// The 64-bit interface with nothing below 4 GB: the process first reserves
-// every free page under 4 GB, so the host's records, the stack of the thread
-// that calls the module and every later allocation lie above it. A pointer
-// that passes through 32 bits anywhere on the way loses its upper half and
-// shows up here as a wrong address or a crash.
+// The 64-bit interface (built for 64-bit only) with nothing below 4 GB: the
+// process first reserves every free page under 4 GB, so the host's records,
+// the stack of the thread that calls the module and every later allocation
+// lie above it. A pointer that passes through 32 bits anywhere on the way
+// loses its upper half and shows up here as a wrong address or a crash.
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
 #include "support/irc_peer.h"
@@ -16,7 +16,6 @@
 
 namespace {
 
-// 64-bit arithmetic in both builds, so the 32-bit one compiles the same test.
 const uint64_t kFourGigabytes = 0x100000000ull;
 
 bool IsHigh(const void* address)
@@ -131,8 +130,6 @@ DWORD WINAPI RunHostSession(LPVOID)
 
 TEST(HighAddresses, HostRecordsStacksAndTheModulesHeapAbove4GbKeepTheirWholeAddresses)
 {
-    if (sizeof(void*) == 4)
-        GTEST_SKIP() << "a 32-bit process has no addresses above 4 GB";
     EXPECT_GT(ReserveLowAddressSpace(), 0ull);
     EXPECT_TRUE(IsHigh(VirtualAlloc(NULL, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)))
         << "nothing is left below 4 GB";
