@@ -112,6 +112,7 @@ public:
     bool IsPrivateTabSelected() const;
     const char* GetCurrentTabName() const;
     HWND GetCurrentPage() const;
+    HWND GetTabOutput(int index) const;
     void MarkTabActivity(HWND output);
     void SetTabMark(int index);
     void ClearTabMark(int index);
@@ -123,6 +124,11 @@ public:
 
     // Output.
     void PrintLine(HWND output, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    // Keeps every conversation's scrollback, and the window's, within its
+    // bounds; a WM_SCROLLBACK request from the output side.
+    void KeepScrollbackBounds();
+    INT_PTR OnScrollbackMessage(WPARAM request, LPARAM output);
+    void ShowStoredLines(HWND output);
 
     // Layout and skin.
     void FitToWindow(HWND window);

@@ -4,9 +4,11 @@
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
+#include "client/tab_page.h"
 #include "client/typed_text.h"
 #include "client/user_list.h"
 #include "net/wire_text.h"
+#include "output/scrollback_control.h"
 #include "protocol/tokens.h"
 
 #include <stdio.h>
@@ -69,6 +71,8 @@ void SelectChannelTab(CIrcClient& client)
     }
 }
 
+} // namespace
+
 // The page keeps its output control in its dialog user slot: looking a child
 // up by id asks the window server each time, and every received line needs
 // its output control.
@@ -82,8 +86,6 @@ HWND OutputOf(HWND page)
     return page ? (HWND)GetWindowLongPtrA(page, DWLP_USER) : NULL;
 }
 
-} // namespace
-
 void CIrcClient::InitTabControl()
 {
     m_hTabCtrl = GetControl(IDC_TABS);
@@ -96,6 +98,11 @@ HWND CIrcClient::FindTab(const char* name) const
         return NULL;
     const int index = FindSlot(*this, name);
     return index < 0 ? NULL : OutputOf(m_tabs[index].hPage);
+}
+
+HWND CIrcClient::GetTabOutput(int index) const
+{
+    return index >= 0 && index < m_tabCount ? OutputOf(m_tabs[index].hPage) : NULL;
 }
 
 void CIrcClient::OpenTab(const char* name)
@@ -136,16 +143,7 @@ void CIrcClient::OpenTab(const char* name)
 
     HideAllPages();
 
-    SendMessageA(output, EM_AUTOURLDETECT, TRUE, 0);
-    const LRESULT eventMask = SendMessageA(output, EM_GETEVENTMASK, 0, 0);
-    SendMessageA(output, EM_SETEVENTMASK, 0, eventMask | ENM_LINK);
-    SendMessageA(output, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240));
-    // Lines arrive as rich text, which the control's text limit (32,767
-    // characters unless set) would cut off.
-    SendMessageA(output, EM_EXLIMITTEXT, 0, 0x7ffffffe);
-    // Nothing in an output control is ever undone; its undo record would
-    // only hold on to memory.
-    SendMessageA(output, EM_SETUNDOLIMIT, 0, 0);
+    ConfigureOutput(output, m_hDialog);
 
     TabEntry& slot = m_tabs[m_tabCount];
     memcpy(slot.szName, tabName, sizeof slot.szName);

@@ -34,6 +34,8 @@ add_library(talvo_objects OBJECT
     output/message_sound.cpp
     output/output_batch.cpp
     output/print_line.cpp
+    output/rich_stream.cpp
+    output/scrollback_control.cpp
     protocol/local_time.cpp
     protocol/membership.cpp
     protocol/messages.cpp

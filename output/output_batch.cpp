@@ -1,6 +1,8 @@
 #include "output/output_batch.h"
 
 #include "output/message_sound.h"
+#include "output/rich_stream.h"
+#include "output/scrollback_control.h"
 
 #include <richedit.h>
 
@@ -27,23 +29,6 @@ bool AddressSpaceRunningOut()
     return GlobalMemoryStatusEx(&status) && status.ullAvailVirtual < kAddressSpaceReserve;
 }
 
-struct StreamReader {
-    const std::string* text;
-    size_t offset;
-};
-
-DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* read)
-{
-    StreamReader& reader = *(StreamReader*)cookie;
-    size_t count = reader.text->size() - reader.offset;
-    if (count > (size_t)capacity)
-        count = (size_t)capacity;
-    memcpy(buffer, reader.text->data() + reader.offset, count);
-    reader.offset += count;
-    *read = (LONG)count;
-    return 0;
-}
-
 } // namespace
 
 class COutputBatch::ControlRuns final : public RichTextRuns {
@@ -59,11 +44,10 @@ public:
     void WriteToControl()
     {
         if (IsWindow(m_hControl) && (HasText() || ScrollWanted())) {
-            SendMessageA(m_hControl, EM_SETSEL, kEnd, kEnd);
             if (HasText() && !AddressSpaceRunningOut()) {
-                StreamReader reader = { &ComposeStream(GetACP()), 0 };
-                EDITSTREAM stream = { (DWORD_PTR)&reader, 0, &ReadStream };
-                SendMessageA(m_hControl, EM_STREAMIN, SF_RTF | SFF_SELECTION, (LPARAM)&stream);
+                AppendRichText(m_hControl, ComposeStream(GetACP()));
+                AddShownLines(m_hControl, LineBreaks());
+            } else {
                 SendMessageA(m_hControl, EM_SETSEL, kEnd, kEnd);
             }
             if (ScrollWanted())
@@ -114,4 +98,5 @@ void COutputBatch::WriteAll()
 {
     for (const std::unique_ptr<ControlRuns>& runs : m_controls)
         runs->WriteToControl();
+    RequestScrollbackCheck(m_hDialog);
 }

@@ -17,7 +17,8 @@ public:
     // the dialog is written out first and comes back when this one closes,
     // so lines keep their order.
     explicit COutputBatch(HWND dialog);
-    // Writes out every control's lines and closes the batch.
+    // Writes out every control's lines and closes the batch; the dialog
+    // then checks its scrollback.
     ~COutputBatch();
 
     COutputBatch(const COutputBatch&) = delete;

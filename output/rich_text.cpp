@@ -49,8 +49,8 @@ namespace {
 
 // The control takes "\r\n", a lone "\r" and a lone "\n" each as one line
 // break and "\r\r\n" as a space. Appends the ASCII character or line break
-// at text and returns the bytes it took.
-size_t AppendAscii(std::string& body, const char* text)
+// at text, counts a break, and returns the bytes it took.
+size_t AppendAscii(std::string& body, const char* text, uint32_t& breaks)
 {
     const char c = text[0];
     if (c == '\r' && text[1] == '\r' && text[2] == '\n') {
@@ -59,6 +59,7 @@ size_t AppendAscii(std::string& body, const char* text)
     }
     if (c == '\r' || c == '\n') {
         body += "\\par ";
+        ++breaks;
         return c == '\r' && text[1] == '\n' ? 2 : 1;
     }
     if (c == '\t') {
@@ -116,7 +117,7 @@ void RichTextRuns::InsertRun(const char* run)
     size_t at = 0;
     while (at < length) {
         if ((unsigned char)run[at] < 0x80)
-            at += AppendAscii(m_body, run + at);
+            at += AppendAscii(m_body, run + at, m_lineBreaks);
         else
             at += AppendCharacter(m_body, run + at, length - at);
     }
@@ -142,6 +143,7 @@ void RichTextRuns::Clear()
 {
     m_formatWritten = false;
     m_scrollWanted = false;
+    m_lineBreaks = 0;
     m_colours.clear();
     m_body.clear();
 }

@@ -30,6 +30,8 @@ public:
     bool ScrollWanted() const { return m_scrollWanted; }
     bool HasText() const { return !m_body.empty(); }
     size_t BodySize() const { return m_body.size(); }
+    // The paragraphs the collected text adds to the control.
+    uint32_t LineBreaks() const { return m_lineBreaks; }
 
     // The complete stream: header, colour table and the collected runs. It
     // is all ASCII: text past ASCII went in as \uN escapes, and `codePage`
@@ -50,6 +52,7 @@ private:
     uint32_t m_writtenEffects = 0;
     uint32_t m_writtenColour = 0;
     bool m_scrollWanted = false;
+    uint32_t m_lineBreaks = 0;
     std::vector<uint32_t> m_colours;  // \colortbl entries 1 to n
     std::string m_body;
     std::string m_stream;

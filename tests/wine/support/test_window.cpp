@@ -1,6 +1,7 @@
 #include "support/test_window.h"
 
 #include "client/control_ids.h"
+#include "output/scrollback_control.h"
 #include "protocol/tokens.h"
 #include "support/irc_peer.h"
 #include "support/message_pump.h"
@@ -64,6 +65,8 @@ INT_PTR CALLBACK TestChatWindow::DialogProc(HWND dialog, UINT message, WPARAM wP
         return window->m_client->OnSocketEvent(dialog, wParam, lParam);
     if (message == WM_TIMER && window && window->m_client)
         return window->m_client->OnDialogTimer(wParam);
+    if (message == WM_SCROLLBACK && window && window->m_client)
+        return window->m_client->OnScrollbackMessage(wParam, lParam);
     return FALSE;
 }
 

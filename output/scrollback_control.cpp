@@ -1,0 +1,322 @@
+#include "output/scrollback_control.h"
+
+#include "client/irc_client.h"
+#include "client/tab_page.h"
+#include "output/rich_stream.h"
+#include "output/scrollback.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct OutputScrollback {
+    HWND hDialog;
+    uint32_t shownLines;
+    CStoredLines stored;
+};
+
+const char kCheckPending[] = "TalvoScrollbackCheck";
+// The rich-edit class's own procedure, the same for every output control.
+WNDPROC g_richEditProc;
+
+OutputScrollback* ScrollbackOf(HWND output)
+{
+    return output ? (OutputScrollback*)GetWindowLongPtrA(output, GWLP_USERDATA) : NULL;
+}
+
+LONG TextLength(HWND output)
+{
+    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, 1200 };
+    const LRESULT total = SendMessageW(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    return total > 0 ? (LONG)total : 0;
+}
+
+// Where the text left after the oldest `lines` lines starts: the control's
+// text is read from its start, as far as the cut needs.
+LONG FindCut(HWND output, uint32_t lines, uint32_t shown)
+{
+    const LONG total = TextLength(output);
+    if (total == 0)
+        return 0;
+    // Lines are about as long as the average: a guess a quarter over it
+    // seldom needs a second read.
+    size_t wanted = (size_t)((double)total * (lines + 1) / (shown ? shown : 1) * 1.25) + 256;
+    std::u16string text;
+    for (;;) {
+        if (wanted > (size_t)total)
+            wanted = (size_t)total;
+        text.resize(wanted + 1);
+        GETTEXTEX request = {};
+        request.cb = (DWORD)(text.size() * sizeof(char16_t));
+        request.flags = GT_DEFAULT;
+        request.codepage = 1200;
+        const LRESULT read = SendMessageW(output, EM_GETTEXTEX, (WPARAM)&request, (LPARAM)&text[0]);
+        const size_t got = read > 0 ? (size_t)read : 0;
+        const size_t cut = FindTrimCut(text.data(), got, got >= (size_t)total, lines);
+        if (cut != SIZE_MAX)
+            return (LONG)cut;
+        wanted *= 2;
+    }
+}
+
+bool ReadScrollInfo(HWND output, SCROLLINFO& info)
+{
+    info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    return GetScrollInfo(output, SB_VERT, &info) != FALSE;
+}
+
+bool IsScrolledToBottom(HWND output)
+{
+    SCROLLINFO info;
+    return !ReadScrollInfo(output, info) || info.nPos + (int)info.nPage > info.nMax;
+}
+
+bool IsScrolledToTop(HWND output)
+{
+    SCROLLINFO info;
+    return ReadScrollInfo(output, info) && info.nPos <= info.nMin;
+}
+
+bool IsUpwardScroll(UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case WM_MOUSEWHEEL: return GET_WHEEL_DELTA_WPARAM(wParam) > 0;
+    case WM_VSCROLL:    return LOWORD(wParam) != SB_LINEDOWN && LOWORD(wParam) != SB_PAGEDOWN &&
+                               LOWORD(wParam) != SB_BOTTOM && LOWORD(wParam) != SB_ENDSCROLL;
+    case WM_KEYDOWN:    return wParam == VK_UP || wParam == VK_PRIOR || wParam == VK_HOME;
+    default:            return false;
+    }
+}
+
+// A reader who reaches the top of what the control shows gets the stored
+// lines above it, once the scroll is done.
+LRESULT CALLBACK OutputProc(HWND output, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    OutputScrollback* scrollback = ScrollbackOf(output);
+    const LRESULT result = CallWindowProcA(g_richEditProc, output, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(output, GWLP_USERDATA, 0);
+        delete scrollback;
+    } else if (scrollback && !scrollback->stored.IsEmpty() && IsUpwardScroll(message, wParam) &&
+               IsScrolledToTop(output)) {
+        PostMessageA(scrollback->hDialog, WM_SCROLLBACK, kShowStoredLines, (LPARAM)output);
+    }
+    return result;
+}
+
+void ApplyOutputSettings(HWND output)
+{
+    SendMessageA(output, EM_AUTOURLDETECT, TRUE, 0);
+    const LRESULT eventMask = SendMessageA(output, EM_GETEVENTMASK, 0, 0);
+    SendMessageA(output, EM_SETEVENTMASK, 0, eventMask | ENM_LINK);
+    SendMessageA(output, EM_SETBKGNDCOLOR, 0, RGB(240, 240, 240));
+    // Lines arrive as rich text, which the control's text limit (32,767
+    // characters unless set) would cut off.
+    SendMessageA(output, EM_EXLIMITTEXT, 0, 0x7ffffffe);
+    // Nothing in an output control is ever undone; its undo record would
+    // only hold on to memory.
+    SendMessageA(output, EM_SETUNDOLIMIT, 0, 0);
+    WNDPROC own = (WNDPROC)SetWindowLongPtrA(output, GWLP_WNDPROC, (LONG_PTR)&OutputProc);
+    if (own != &OutputProc)
+        g_richEditProc = own;
+}
+
+// A fresh control in the old one's place, filled with `parts` of rich text
+// in order; the scrollback record moves over. Wine's rich edit frees a whole
+// control quickly, where deleting its text costs time for every run.
+HWND ReplaceOutput(HWND old, const std::vector<const std::string*>& parts)
+{
+    HWND page = GetParent(old);
+    RECT rect;
+    GetWindowRect(old, &rect);
+    MapWindowPoints(NULL, page, (POINT*)&rect, 2);
+    HWND fresh = CreateWindowExA(GetWindowLongA(old, GWL_EXSTYLE), "RichEdit20A", "",
+                                 GetWindowLongA(old, GWL_STYLE), rect.left, rect.top,
+                                 rect.right - rect.left, rect.bottom - rect.top, page,
+                                 (HMENU)(INT_PTR)GetDlgCtrlID(old),
+                                 (HINSTANCE)GetWindowLongPtrA(old, GWLP_HINSTANCE), NULL);
+    if (!fresh)
+        return NULL;
+    // Behind the old control while it fills, so that nothing flickers.
+    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageA(fresh, WM_SETFONT, (WPARAM)SendMessageA(old, WM_GETFONT, 0, 0), FALSE);
+    ApplyOutputSettings(fresh);
+    SendMessageA(fresh, WM_SETREDRAW, FALSE, 0);
+    for (const std::string* part : parts)
+        AppendRichText(fresh, *part);
+    SendMessageA(fresh, WM_SETREDRAW, TRUE, 0);
+
+    SetWindowLongPtrA(fresh, GWLP_USERDATA, GetWindowLongPtrA(old, GWLP_USERDATA));
+    SetWindowLongPtrA(old, GWLP_USERDATA, 0);
+    RememberOutput(page, fresh);
+    const bool focused = GetFocus() == old;
+    DestroyWindow(old);
+    if (focused)
+        SetFocus(fresh);
+    InvalidateRect(fresh, NULL, TRUE);
+    return fresh;
+}
+
+// Keeps only the newest `keep` lines in the control; the older ones are
+// stored when `storeOlder`, else they go. A reader at the bottom stays
+// there; one who scrolled up keeps the same text at the top of the view,
+// unless that text was among the lines that left.
+void ShrinkToNewest(HWND output, uint32_t keep, bool storeOlder)
+{
+    OutputScrollback* scrollback = ScrollbackOf(output);
+    if (!scrollback || scrollback->shownLines <= keep)
+        return;
+    const uint32_t leaving = scrollback->shownLines - keep;
+    const LONG cut = FindCut(output, leaving, scrollback->shownLines);
+    const bool atBottom = IsScrolledToBottom(output);
+    POINT view = {};
+    POINTL cutAt = {};
+    SendMessageA(output, EM_GETSCROLLPOS, 0, (LPARAM)&view);
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&cutAt, cut);
+
+    std::string older = storeOlder ? ReadRichText(output, 0, cut) : std::string();
+    const std::string newer = ReadRichText(output, cut, TextLength(output));
+    HWND fresh = ReplaceOutput(output, { &newer });
+    if (!fresh)
+        return;
+    scrollback->shownLines = keep;
+    if (storeOlder)
+        scrollback->stored.Add(std::move(older), leaving);
+    if (atBottom) {
+        SendMessageA(fresh, WM_VSCROLL, SB_BOTTOM, 0);
+    } else {
+        // The cut's place counted from the top of the text, as the view is.
+        const LONG gone = cutAt.y + view.y;
+        view.y = view.y > gone ? view.y - gone : 0;
+        SendMessageA(fresh, EM_SETSCROLLPOS, 0, (LPARAM)&view);
+    }
+}
+
+// What a conversation can give up for the window: its stored lines, or with
+// none stored, what its control holds beyond the newest lines it shows.
+uint32_t GivableLines(const OutputScrollback& scrollback, const ScrollbackLimits& limits)
+{
+    if (!scrollback.stored.IsEmpty())
+        return scrollback.stored.Lines();
+    return scrollback.shownLines > limits.shown ? scrollback.shownLines - limits.shown : 0;
+}
+
+} // namespace
+
+void ConfigureOutput(HWND output, HWND dialog)
+{
+    ApplyOutputSettings(output);
+    SetWindowLongPtrA(output, GWLP_USERDATA, (LONG_PTR) new OutputScrollback{ dialog, 0, CStoredLines() });
+}
+
+void AddShownLines(HWND output, uint32_t lines)
+{
+    if (OutputScrollback* scrollback = ScrollbackOf(output))
+        scrollback->shownLines += lines;
+}
+
+void RequestScrollbackCheck(HWND dialog)
+{
+    if (!dialog || GetPropA(dialog, kCheckPending))
+        return;
+    if (PostMessageA(dialog, WM_SCROLLBACK, kCheckScrollback, 0))
+        SetPropA(dialog, kCheckPending, (HANDLE)1);
+}
+
+INT_PTR CIrcClient::OnScrollbackMessage(WPARAM request, LPARAM output)
+{
+    if (request == kCheckScrollback) {
+        RemovePropA(m_hDialog, kCheckPending);
+        KeepScrollbackBounds();
+    } else if (request == kShowStoredLines) {
+        for (int i = 0; i < m_tabCount; ++i)
+            if (GetTabOutput(i) == (HWND)output)
+                ShowStoredLines((HWND)output);
+    }
+    return 1;
+}
+
+// The stored lines come back above what the control shows; the text in
+// view stays where it was.
+void CIrcClient::ShowStoredLines(HWND output)
+{
+    OutputScrollback* scrollback = ScrollbackOf(output);
+    if (!scrollback || scrollback->stored.IsEmpty())
+        return;
+    POINT view = {};
+    SendMessageA(output, EM_GETSCROLLPOS, 0, (LPARAM)&view);
+    const LONG shownLength = TextLength(output);
+    const std::string shown = ReadRichText(output, 0, shownLength);
+    const uint32_t storedLines = scrollback->stored.Lines();
+    std::vector<CStoredLines::Block> blocks = scrollback->stored.TakeAll();
+    std::vector<const std::string*> parts;
+    for (const CStoredLines::Block& block : blocks)
+        parts.push_back(&block.richText);
+    parts.push_back(&shown);
+    HWND fresh = ReplaceOutput(output, parts);
+    if (!fresh) {
+        for (CStoredLines::Block& block : blocks)
+            scrollback->stored.Add(std::move(block.richText), block.lines);
+        return;
+    }
+    scrollback->shownLines += storedLines;
+    POINTL seam = {};
+    SendMessageA(fresh, EM_POSFROMCHAR, (WPARAM)&seam, TextLength(fresh) - shownLength);
+    view.y += seam.y;
+    SendMessageA(fresh, EM_SETSCROLLPOS, 0, (LPARAM)&view);
+}
+
+void CIrcClient::KeepScrollbackBounds()
+{
+    uint32_t kept[kMaxTabs] = {};
+    uint32_t givable[kMaxTabs] = {};
+    uint64_t total = 0;
+    const int count = m_tabCount < kMaxTabs ? m_tabCount : kMaxTabs;
+    for (int i = 0; i < count; ++i) {
+        HWND output = GetTabOutput(i);
+        OutputScrollback* scrollback = ScrollbackOf(output);
+        if (!scrollback)
+            continue;
+        // The server tab and the channel are the first two.
+        const ScrollbackLimits& limits = i < 2 ? kSharedScrollback : kPrivateScrollback;
+        // A reader scrolled up is left alone, unless the control would
+        // grow past everything the conversation keeps.
+        if (ShouldShrinkShown(scrollback->shownLines, limits) && IsScrolledToBottom(output))
+            ShrinkToNewest(output, limits.shown, true);
+        else if (scrollback->shownLines > limits.kept + limits.block)
+            ShrinkToNewest(output, limits.kept, true);
+        scrollback->stored.DropBeyond(limits.kept, scrollback->shownLines);
+        kept[i] = scrollback->stored.Lines() + scrollback->shownLines;
+        givable[i] = GivableLines(*scrollback, limits);
+        total += kept[i];
+    }
+    // Stored blocks go first, oldest first; a conversation with none gives
+    // up what its control holds beyond the newest lines it keeps shown.
+    while (total > kWindowKeptLines) {
+        const int i = ChooseConversationToTrim(kept, givable, (size_t)count);
+        if (i < 0)
+            break;
+        OutputScrollback* scrollback = ScrollbackOf(GetTabOutput(i));
+        const ScrollbackLimits& limits = i < 2 ? kSharedScrollback : kPrivateScrollback;
+        if (!scrollback->stored.IsEmpty()) {
+            const uint32_t dropped = scrollback->stored.DropOldest();
+            kept[i] -= dropped;
+            total -= dropped;
+        } else {
+            // Only as much as the window needs, a block at least, so that a
+            // reader of the older lines loses as few of them as may be.
+            const uint32_t before = scrollback->shownLines;
+            uint32_t leaving = total - kWindowKeptLines > limits.block ? (uint32_t)(total - kWindowKeptLines)
+                                                                      : limits.block;
+            if (leaving > before - limits.shown)
+                leaving = before - limits.shown;
+            ShrinkToNewest(GetTabOutput(i), before - leaving, false);
+            kept[i] -= before - scrollback->shownLines;
+            total -= before - scrollback->shownLines;
+        }
+        givable[i] = GivableLines(*scrollback, limits);
+    }
+}
