@@ -51,6 +51,14 @@ int ChooseConversationToTrim(const uint32_t* kept, const uint32_t* givable, size
     return chosen;
 }
 
+void RemoveSingleSpacing(std::string& richText)
+{
+    static const char kWords[] = "\\sl-240\\slmult1";
+    const size_t length = sizeof kWords - 1;
+    for (size_t at = richText.find(kWords); at != std::string::npos; at = richText.find(kWords, at))
+        richText.erase(at, length);
+}
+
 size_t FindTrimCut(const char16_t* text, size_t length, bool complete, uint32_t lines)
 {
     // The text before the first break is what is left of an older line, so

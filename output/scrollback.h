@@ -62,6 +62,11 @@ bool ShouldShrinkShown(uint32_t shownLines, const ScrollbackLimits& limits);
 // (`givable` lines above what they must keep shown), or -1.
 int ChooseConversationToTrim(const uint32_t* kept, const uint32_t* givable, size_t count);
 
+// Wine's rich edit writes a paragraph's single line spacing out as
+// "\sl-240\slmult1" and reads that back as an exact 12 points: stored lines
+// would come back taller. The module never sets a spacing, so the words go.
+void RemoveSingleSpacing(std::string& richText);
+
 // Where the text that is left starts when the oldest `lines` lines of
 // `text` go: lines are the paragraphs the control ends with '\r', each line
 // the module writes starts with its break, and the cut keeps that shape.

@@ -33,8 +33,8 @@ LONG TextLength(HWND output)
 }
 
 // Where the text left after the oldest `lines` lines starts: the control's
-// text is read from its start, as far as the cut needs.
-LONG FindCut(HWND output, uint32_t lines, uint32_t shown)
+// text is read from its start into `text`, as far as the cut needs.
+LONG FindCut(HWND output, uint32_t lines, uint32_t shown, std::u16string& text)
 {
     const LONG total = TextLength(output);
     if (total == 0)
@@ -42,7 +42,6 @@ LONG FindCut(HWND output, uint32_t lines, uint32_t shown)
     // Lines are about as long as the average: a guess a quarter over it
     // seldom needs a second read.
     size_t wanted = (size_t)((double)total * (lines + 1) / (shown ? shown : 1) * 1.25) + 256;
-    std::u16string text;
     for (;;) {
         if (wanted > (size_t)total)
             wanted = (size_t)total;
@@ -60,24 +59,51 @@ LONG FindCut(HWND output, uint32_t lines, uint32_t shown)
     }
 }
 
-bool ReadScrollInfo(HWND output, SCROLLINFO& info)
+// How far below the top of the text the character at `position` lies:
+// both places are read in the control's current view, whatever it is.
+LONG TextY(HWND output, LONG position)
 {
-    info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    return GetScrollInfo(output, SB_VERT, &info) != FALSE;
+    POINTL at = {};
+    POINTL top = {};
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&at, position);
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&top, 0);
+    return at.y - top.y;
 }
 
+// Where the view starts, counted from the top of the text. Wine's rich edit
+// can report a place above the text after a scroll to its top.
+POINT ReadView(HWND output)
+{
+    POINT view = {};
+    SendMessageA(output, EM_GETSCROLLPOS, 0, (LPARAM)&view);
+    if (view.y < 0)
+        view.y = 0;
+    return view;
+}
+
+// Whether the last line is in view, read from the text's own layout: the
+// scroll bar of a hidden page's control is not kept up to date. The page is
+// the scroll bar's where it has one: Wine's rich edit counts a page a little
+// taller than the control's inside and scrolls to the bottom by it.
 bool IsScrolledToBottom(HWND output)
 {
-    SCROLLINFO info;
-    return !ReadScrollInfo(output, info) || info.nPos + (int)info.nPage > info.nMax;
+    const LONG length = TextLength(output);
+    if (length == 0)
+        return true;
+    RECT area;
+    GetClientRect(output, &area);
+    LONG page = area.bottom;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_PAGE;
+    if (GetScrollInfo(output, SB_VERT, &info) && (LONG)info.nPage > page)
+        page = (LONG)info.nPage;
+    return ReadView(output).y + page > TextY(output, length - 1);
 }
 
 bool IsScrolledToTop(HWND output)
 {
-    SCROLLINFO info;
-    return ReadScrollInfo(output, info) && info.nPos <= info.nMin;
+    return ReadView(output).y == 0;
 }
 
 bool IsUpwardScroll(UINT message, WPARAM wParam)
@@ -160,36 +186,44 @@ HWND ReplaceOutput(HWND old, const std::vector<const std::string*>& parts)
     return fresh;
 }
 
-// Keeps only the newest `keep` lines in the control; the older ones are
-// stored when `storeOlder`, else they go. A reader at the bottom stays
-// there; one who scrolled up keeps the same text at the top of the view,
-// unless that text was among the lines that left.
-void ShrinkToNewest(HWND output, uint32_t keep, bool storeOlder)
+// Keeps only the newest `keep` lines in the control. The older ones are
+// stored in blocks of `storeBlock` lines, so that they can go a block at a
+// time; with `storeBlock` 0 they go. A reader at the bottom stays there; one
+// who scrolled up keeps the same text at the top of the view, unless that
+// text was among the lines that left.
+void ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
 {
     OutputScrollback* scrollback = ScrollbackOf(output);
     if (!scrollback || scrollback->shownLines <= keep)
         return;
     const uint32_t leaving = scrollback->shownLines - keep;
-    const LONG cut = FindCut(output, leaving, scrollback->shownLines);
+    std::u16string text;
+    const LONG cut = FindCut(output, leaving, scrollback->shownLines, text);
     const bool atBottom = IsScrolledToBottom(output);
-    POINT view = {};
-    POINTL cutAt = {};
-    SendMessageA(output, EM_GETSCROLLPOS, 0, (LPARAM)&view);
-    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&cutAt, cut);
+    POINT view = ReadView(output);
+    const LONG gone = TextY(output, cut);
 
-    std::string older = storeOlder ? ReadRichText(output, 0, cut) : std::string();
+    std::vector<CStoredLines::Block> blocks;
+    LONG from = 0;
+    for (uint32_t done = 0; storeBlock > 0 && done < leaving;) {
+        const uint32_t next = leaving - done > storeBlock ? done + storeBlock : leaving;
+        const LONG to = next == leaving ? cut : (LONG)FindTrimCut(text.data(), (size_t)cut, true, next);
+        std::string richText = ReadRichText(output, from, to);
+        RemoveSingleSpacing(richText);
+        blocks.push_back(CStoredLines::Block{ std::move(richText), next - done });
+        from = to;
+        done = next;
+    }
     const std::string newer = ReadRichText(output, cut, TextLength(output));
     HWND fresh = ReplaceOutput(output, { &newer });
     if (!fresh)
         return;
     scrollback->shownLines = keep;
-    if (storeOlder)
-        scrollback->stored.Add(std::move(older), leaving);
+    for (CStoredLines::Block& block : blocks)
+        scrollback->stored.Add(std::move(block.richText), block.lines);
     if (atBottom) {
         SendMessageA(fresh, WM_VSCROLL, SB_BOTTOM, 0);
     } else {
-        // The cut's place counted from the top of the text, as the view is.
-        const LONG gone = cutAt.y + view.y;
         view.y = view.y > gone ? view.y - gone : 0;
         SendMessageA(fresh, EM_SETSCROLLPOS, 0, (LPARAM)&view);
     }
@@ -246,8 +280,7 @@ void CIrcClient::ShowStoredLines(HWND output)
     OutputScrollback* scrollback = ScrollbackOf(output);
     if (!scrollback || scrollback->stored.IsEmpty())
         return;
-    POINT view = {};
-    SendMessageA(output, EM_GETSCROLLPOS, 0, (LPARAM)&view);
+    POINT view = ReadView(output);
     const LONG shownLength = TextLength(output);
     const std::string shown = ReadRichText(output, 0, shownLength);
     const uint32_t storedLines = scrollback->stored.Lines();
@@ -263,9 +296,7 @@ void CIrcClient::ShowStoredLines(HWND output)
         return;
     }
     scrollback->shownLines += storedLines;
-    POINTL seam = {};
-    SendMessageA(fresh, EM_POSFROMCHAR, (WPARAM)&seam, TextLength(fresh) - shownLength);
-    view.y += seam.y;
+    view.y += TextY(fresh, TextLength(fresh) - shownLength);
     SendMessageA(fresh, EM_SETSCROLLPOS, 0, (LPARAM)&view);
 }
 
@@ -285,9 +316,9 @@ void CIrcClient::KeepScrollbackBounds()
         // A reader scrolled up is left alone, unless the control would
         // grow past everything the conversation keeps.
         if (ShouldShrinkShown(scrollback->shownLines, limits) && IsScrolledToBottom(output))
-            ShrinkToNewest(output, limits.shown, true);
+            ShrinkToNewest(output, limits.shown, limits.block);
         else if (scrollback->shownLines > limits.kept + limits.block)
-            ShrinkToNewest(output, limits.kept, true);
+            ShrinkToNewest(output, limits.kept, limits.block);
         scrollback->stored.DropBeyond(limits.kept, scrollback->shownLines);
         kept[i] = scrollback->stored.Lines() + scrollback->shownLines;
         givable[i] = GivableLines(*scrollback, limits);
@@ -313,7 +344,7 @@ void CIrcClient::KeepScrollbackBounds()
                                                                       : limits.block;
             if (leaving > before - limits.shown)
                 leaving = before - limits.shown;
-            ShrinkToNewest(GetTabOutput(i), before - leaving, false);
+            ShrinkToNewest(GetTabOutput(i), before - leaving, 0);
             kept[i] -= before - scrollback->shownLines;
             total -= before - scrollback->shownLines;
         }
