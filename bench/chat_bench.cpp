@@ -4,7 +4,9 @@
 //
 //   chat_bench.exe burst  PORT_FILE [--profile]   waits for "burst-end"
 //   chat_bench.exe names  PORT_FILE               waits for "names-end", prints the user list size
-//   chat_bench.exe memory PORT_FILE LINES         waits for "burst-end", prints memory per line
+//   chat_bench.exe memory PORT_FILE LINES         waits for "burst-end", prints the committed
+//                                                 memory after a fifth of the lines, at the
+//                                                 end and at its peak
 //
 // Prints "done EPOCH" (wall clock, seconds) when the last line is in the
 // channel's output control; the scripts subtract the peer's first-byte time.
@@ -74,6 +76,77 @@ BOOL CALLBACK FindMarker(HWND window, LPARAM context)
     }
     return TRUE;
 }
+
+// The highest line number at the end of any output control: traffic lines
+// end with their number.
+BOOL CALLBACK FindLastNumber(HWND window, LPARAM context)
+{
+    long& highest = *(long*)context;
+    if (GetDlgCtrlID(window) != IDC_OUTPUT)
+        return TRUE;
+    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
+    const LONG end = (LONG)SendMessageA(window, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    char tail[32] = "";
+    TEXTRANGEA range = { { end > 16 ? end - 16 : 0, end }, tail };
+    SendMessageA(window, EM_GETTEXTRANGE, 0, (LPARAM)&range);
+    const char* digits = tail + strlen(tail);
+    while (digits > tail && digits[-1] >= '0' && digits[-1] <= '9')
+        --digits;
+    const long number = atol(digits);
+    if (number > highest)
+        highest = number;
+    return TRUE;
+}
+
+// The committed memory at its peak, and when the traffic passes a mark,
+// sampled by a thread of its own: during a burst the window's thread does
+// little else than read.
+class MemoryWatch {
+public:
+    MemoryWatch(HWND dialog, long mark) : m_hDialog(dialog), m_mark(mark) {}
+
+    void Start() { m_worker = CreateThread(NULL, 0, &MemoryWatch::Run, this, 0, NULL); }
+
+    void Stop()
+    {
+        InterlockedExchange(&m_stop, 1);
+        WaitForSingleObject(m_worker, INFINITE);
+    }
+
+    double Peak() const { return m_peak; }
+    double AtMark() const { return m_atMark; }
+
+private:
+    static DWORD WINAPI Run(LPVOID self)
+    {
+        MemoryWatch& watch = *(MemoryWatch*)self;
+        while (!watch.m_stop) {
+            watch.Sample();
+            Sleep(250);
+        }
+        return 0;
+    }
+
+    void Sample()
+    {
+        const double now = CommittedPrivateMegabytes();
+        if (now > m_peak)
+            m_peak = now;
+        if (m_atMark < 0) {
+            long highest = 0;
+            EnumChildWindows(m_hDialog, &FindLastNumber, (LPARAM)&highest);
+            if (highest >= m_mark)
+                m_atMark = now;
+        }
+    }
+
+    HWND m_hDialog;
+    long m_mark;
+    HANDLE m_worker = NULL;
+    volatile LONG m_stop = 0;
+    double m_peak = 0;
+    double m_atMark = -1;
+};
 
 // Counts, per module, where the sampled thread's instruction pointer is.
 class Sampler {
@@ -182,6 +255,10 @@ int main(int argc, char** argv)
     if (profile)
         sampler.Start();
 
+    const double lines = what == "memory" ? atof(argv[3]) : 0;
+    MemoryWatch memory(dialog, (long)(lines / 5));
+    if (what == "memory")
+        memory.Start();
     MarkerSearch search = { what == "names" ? "names-end" : "burst-end", NULL };
     const DWORD start = GetTickCount();
     while (!search.found && GetTickCount() - start < kLimitMs) {
@@ -189,6 +266,8 @@ int main(int argc, char** argv)
         PumpPending();
         EnumChildWindows(dialog, &FindMarker, (LPARAM)&search);
     }
+    if (what == "memory")
+        memory.Stop();
     const double done = WallClockSeconds();
     if (profile)
         sampler.Stop();
@@ -200,10 +279,11 @@ int main(int argc, char** argv)
     if (what == "names")
         printf("users %d\n", (int)SendDlgItemMessageA(dialog, IDC_USER_LIST, LB_GETCOUNT, 0, 0));
     if (what == "memory") {
-        const double lines = atof(argv[3]);
         const double after = CommittedPrivateMegabytes();
-        printf("memory %.1f MB before, %.1f MB after %.0f lines: %.0f bytes per line\n", memoryBefore, after,
-               lines, (after - memoryBefore) * 1024 * 1024 / lines);
+        printf("memory %.1f MB before, %.1f MB after a fifth of the lines, %.1f MB after %.0f lines, "
+               "peak %.1f MB; from a fifth to the end %+.0f bytes per line\n",
+               memoryBefore, memory.AtMark(), after, lines, memory.Peak() > after ? memory.Peak() : after,
+               (after - memory.AtMark()) * 1024 * 1024 / (lines * 0.8));
     }
     if (profile)
         sampler.Print();

@@ -64,12 +64,24 @@ lines_per_second() {
     python3 -c "print('%.0f' % ($1 / $2))"
 }
 
-# run_burst LINES [--profile]: the burst of make_traffic.py to the module;
-# prints the module's figure line and leaves the traffic in $work/burst.txt.
+# run_burst LINES [HELD] [--profile]: the burst of make_traffic.py to the
+# module, into a channel already showing HELD lines (default none); prints the
+# module's figure line and leaves the traffic in $work/burst.txt.
 run_burst() {
-    local lines=$1
+    local lines=$1 held=0
     shift
+    if [[ ${1:-} =~ ^[0-9]+$ ]]; then
+        held=$1
+        shift
+    fi
     python3 "$root/bench/make_traffic.py" burst "$lines" "$work/burst.txt"
-    run_module burst "$work/burst.txt" "$@"
-    echo "module: $lines lines in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"
+    if [ "$held" -gt 0 ]; then
+        python3 "$root/bench/make_traffic.py" held "$held" "$work/held.txt"
+        BENCH_HELD_FILE=$work/held.txt run_module burst "$work/burst.txt" "$@"
+    else
+        run_module burst "$work/burst.txt" "$@"
+    fi
+    local after=""
+    [ "$held" -eq 0 ] || after=" into a channel showing $held"
+    echo "module: $lines lines$after in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"
 }

@@ -6,6 +6,12 @@
                                   Lines are UTF-8, as today's clients send them,
                                   but one sender in five is an old client whose
                                   lines are Windows-1251
+  make_traffic.py held N FILE     the first N lines of the burst, without its end:
+                                  what a channel holds before a burst
+  make_traffic.py talks N FILE    N lines over 100 conversations: a third to the
+                                  channel, a sixth as server notices, the rest
+                                  private messages from 98 peers in turn; the
+                                  last says "burst-end" in the channel
   make_traffic.py names N J FILE  a channel of N users in 353 replies of normal
                                   size, 366, then J JOINs and J QUITs, then a
                                   PRIVMSG saying "names-end"
@@ -37,12 +43,29 @@ def chat_text(rng):
     return " ".join(parts)
 
 
-def burst(count, out):
+def chat_lines(count, out):
     rng = random.Random(1)
-    for i in range(count - 1):
+    for i in range(count):
         number = rng.randint(1, 300)
         line = ":user%d!u@bench.example PRIVMSG %s :%s %d" % (number, CHANNEL, chat_text(rng), i)
         out.append(line.encode("cp1251" if number % 5 == 0 else "utf-8"))
+
+
+def burst(count, out):
+    chat_lines(count - 1, out)
+    out.append((":user1!u@bench.example PRIVMSG %s :burst-end" % CHANNEL).encode())
+
+
+def talks(count, out):
+    rng = random.Random(1)
+    for i in range(count - 1):
+        if i % 6 < 2:
+            line = ":user%d!u@bench.example PRIVMSG %s :%s %d" % (i % 300, CHANNEL, chat_text(rng), i)
+        elif i % 6 == 2:
+            line = ":irc.bench NOTICE %s :%s %d" % (NICK, chat_text(rng), i)
+        else:
+            line = ":peer%02d!p@bench.example PRIVMSG %s :%s %d" % (i % 98, NICK, chat_text(rng), i)
+        out.append(line.encode())
     out.append((":user1!u@bench.example PRIVMSG %s :burst-end" % CHANNEL).encode())
 
 
@@ -70,6 +93,10 @@ def main(argv):
     out = []  # lines as bytes
     if len(argv) == 4 and argv[1] == "burst":
         burst(int(argv[2]), out)
+    elif len(argv) == 4 and argv[1] == "held":
+        chat_lines(int(argv[2]), out)
+    elif len(argv) == 4 and argv[1] == "talks":
+        talks(int(argv[2]), out)
     elif len(argv) == 5 and argv[1] == "names":
         names(int(argv[2]), int(argv[3]), out)
     else:

@@ -9,7 +9,12 @@ prints it). Answers CAP, NICK/USER (001 to 004 and an empty MOTD), JOIN of
 #marketbay (the JOIN echo, 353 with the client alone, 366), PING and MODE.
 After the JOIN it sends FILE in one go and prints "first-byte EPOCH" with the
 wall-clock time of the first byte, then stays until the client leaves.
+
+With BENCH_HELD_FILE set, that file goes first, followed by a PING; FILE
+goes (and its time is taken) once the client's PONG shows it has shown all
+of it: the burst meets a conversation already holding those lines.
 """
+import os
 import socket
 import sys
 import time
@@ -21,6 +26,8 @@ def main(argv):
     if len(argv) not in (2, 3):
         sys.exit(__doc__)
     traffic = open(argv[1], "rb").read()
+    held_file = os.environ.get("BENCH_HELD_FILE")
+    held = open(held_file, "rb").read() if held_file else None
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     listener.bind(("127.0.0.1", 0))
@@ -40,6 +47,11 @@ def main(argv):
 
     def send(text):
         client.sendall((text + "\r\n").encode("cp1251"))
+
+    def send_traffic():
+        print("first-byte %.6f" % time.time(), flush=True)
+        client.sendall(traffic)
+        print("last-byte %.6f" % time.time(), flush=True)
 
     while True:
         data = client.recv(4096)
@@ -67,10 +79,14 @@ def main(argv):
                 send(":%s!u@127.0.0.1 JOIN :%s" % (nick, CHANNEL))
                 send(":irc.bench 353 %s = %s :%s" % (nick, CHANNEL, nick))
                 send(":irc.bench 366 %s %s :End of /NAMES list." % (nick, CHANNEL))
-                print("first-byte %.6f" % time.time(), flush=True)
-                client.sendall(traffic)
-                print("last-byte %.6f" % time.time(), flush=True)
+                if held:
+                    client.sendall(held)
+                    send("PING :held-end")
+                else:
+                    send_traffic()
                 sent = True
+            elif command == "PONG" and held and "held-end" in raw.decode("ascii", "replace"):
+                send_traffic()
             elif command == "QUIT":
                 return
 

@@ -85,15 +85,20 @@ void CIrcClient::OnSocketRead()
     if (received <= 0)
         return;
 
-    COutputBatch batch(m_hDialog);
-    CRedrawPause userList(GetControl(IDC_USER_LIST));
-    const SOCKET socket = m_socket;
-    const DWORD start = GetTickCount();
-    do {
-        m_lineLen = AppendReceivedBytes(m_ioBuf, sizeof m_ioBuf, m_lineLen, chunk, received,
-                                        &CIrcClient::DispatchReceivedLine, this);
-    } while (m_connected && m_socket == socket && GetTickCount() - start < kReadBudgetMs &&
-             (received = recv(socket, chunk, sizeof chunk, 0)) > 0);
+    {
+        COutputBatch batch(m_hDialog);
+        CRedrawPause userList(GetControl(IDC_USER_LIST));
+        const SOCKET socket = m_socket;
+        const DWORD start = GetTickCount();
+        do {
+            m_lineLen = AppendReceivedBytes(m_ioBuf, sizeof m_ioBuf, m_lineLen, chunk, received,
+                                            &CIrcClient::DispatchReceivedLine, this);
+        } while (m_connected && m_socket == socket && GetTickCount() - start < kReadBudgetMs &&
+                 (received = recv(socket, chunk, sizeof chunk, 0)) > 0);
+    }
+    // A burst keeps the window's queue full of read notifications, ahead of
+    // the check the batch asked for: the scrollback is kept in bounds here.
+    KeepScrollbackBounds();
 }
 
 bool CIrcClient::DispatchReceivedLine(void* client)
