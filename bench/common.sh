@@ -6,6 +6,8 @@
 # runs 32-bit programs, else 64-bit); each script says which it measured.
 # BENCH_BIN picks the directory the module and chat_bench.exe run from
 # (default the build's bin/), so an older build can be measured the same way.
+# BENCH_PREFIX gives the run a Wine prefix of its own (default the build's):
+# the end of a run stops every program of its prefix.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/tools/archs.sh"
 if [ -z "${BENCH_ARCH:-}" ]; then
@@ -14,18 +16,21 @@ if [ -z "${BENCH_ARCH:-}" ]; then
 fi
 build=$(arch_build_dir "$BENCH_ARCH")
 bin=${BENCH_BIN:-$build/bin}
+prefix=${BENCH_PREFIX:-$build/wineprefix}
 work=$(mktemp -d /tmp/talvo-bench.XXXXXX)
 echo "bench: the $BENCH_ARCH-bit module"
 
+# A directory given by BENCH_BIN is measured as it is.
 build_windows() {
+    [ -z "${BENCH_BIN:-}" ] || return 0
     configure_arch "$BENCH_ARCH"
-    cmake --build "$build" -j"$(nproc)" --target chat_bench start_time >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target chat_bench start_time line_cost >/dev/null
 }
 
 source "$root/tools/xvfb.sh"
 bench_cleanup() {
     [ -n "${peer_pid:-}" ] && kill "$peer_pid" 2>/dev/null || true
-    WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     stop_xvfb
     rm -rf "$work"
 }
@@ -33,7 +38,7 @@ trap bench_cleanup EXIT
 [ -n "${DISPLAY:-}" ] || start_xvfb
 
 wine_run() {
-    (cd "$bin" && "$root/tools/wine-run.sh" --prefix "$build/wineprefix" "$@")
+    (cd "$bin" && "$root/tools/wine-run.sh" --prefix "$prefix" "$@")
 }
 
 # run_module WHAT TRAFFIC [ARG]: serves TRAFFIC to chat_bench.exe WHAT and
