@@ -2,6 +2,7 @@
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
+#include "output/scrollback_control.h"
 
 #include <string.h>
 
@@ -49,6 +50,7 @@ CIrcClient::~CIrcClient()
     ReleaseTahomaFont(m_hTabCtrl);
     ReleaseTahomaFont(GetControl(IDC_USER_LIST));
     delete[] m_tabs;
+    CancelScrollbackCheck(m_hDialog);
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.
     if (m_socket != 0)

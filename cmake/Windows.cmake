@@ -108,3 +108,4 @@ talvo_host_program(soak tools/soak.cpp)
 # The module's side of the benchmarks in bench/.
 talvo_host_program(chat_bench bench/chat_bench.cpp winmm)
 talvo_host_program(start_time bench/start_time.cpp)
+talvo_host_program(line_cost bench/line_cost.cpp)

@@ -260,10 +260,16 @@ void RequestScrollbackCheck(HWND dialog)
         SetPropA(dialog, kCheckPending, (HANDLE)1);
 }
 
+void CancelScrollbackCheck(HWND dialog)
+{
+    if (dialog)
+        RemovePropA(dialog, kCheckPending);
+}
+
 INT_PTR CIrcClient::OnScrollbackMessage(WPARAM request, LPARAM output)
 {
     if (request == kCheckScrollback) {
-        RemovePropA(m_hDialog, kCheckPending);
+        CancelScrollbackCheck(m_hDialog);
         KeepScrollbackBounds();
     } else if (request == kShowStoredLines) {
         for (int i = 0; i < m_tabCount; ++i)

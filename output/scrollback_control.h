@@ -20,6 +20,9 @@ void AddShownLines(HWND output, uint32_t lines);
 // handlers hold on to theirs while they print.
 void RequestScrollbackCheck(HWND dialog);
 
+// Forgets a check asked for and not yet made: the dialog is going.
+void CancelScrollbackCheck(HWND dialog);
+
 // Posted to the chat dialog: wParam says what, lParam is the output control.
 enum { WM_SCROLLBACK = 7578 };
 enum ScrollbackRequest { kCheckScrollback = 0, kShowStoredLines = 1 };
