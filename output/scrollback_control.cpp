@@ -52,7 +52,9 @@ LONG FindCut(HWND output, uint32_t lines, uint32_t shown, std::u16string& text)
         request.codepage = 1200;
         const LRESULT read = SendMessageW(output, EM_GETTEXTEX, (WPARAM)&request, (LPARAM)&text[0]);
         const size_t got = read > 0 ? (size_t)read : 0;
-        const size_t cut = FindTrimCut(text.data(), got, got >= (size_t)total, lines);
+        // Asked for everything, what came back is all there is.
+        const bool complete = wanted == (size_t)total || got >= (size_t)total;
+        const size_t cut = FindTrimCut(text.data(), got, complete, lines);
         if (cut != SIZE_MAX)
             return (LONG)cut;
         wanted *= 2;
@@ -238,6 +240,12 @@ uint32_t GivableLines(const OutputScrollback& scrollback, const ScrollbackLimits
     return scrollback.shownLines > limits.shown ? scrollback.shownLines - limits.shown : 0;
 }
 
+// The server tab and the channel are the first two tabs.
+const ScrollbackLimits& LimitsOfTab(int index)
+{
+    return index < 2 ? kSharedScrollback : kPrivateScrollback;
+}
+
 } // namespace
 
 void ConfigureOutput(HWND output, HWND dialog)
@@ -317,8 +325,7 @@ void CIrcClient::KeepScrollbackBounds()
         OutputScrollback* scrollback = ScrollbackOf(output);
         if (!scrollback)
             continue;
-        // The server tab and the channel are the first two.
-        const ScrollbackLimits& limits = i < 2 ? kSharedScrollback : kPrivateScrollback;
+        const ScrollbackLimits& limits = LimitsOfTab(i);
         // A reader scrolled up is left alone, unless the control would
         // grow past everything the conversation keeps.
         if (ShouldShrinkShown(scrollback->shownLines, limits) && IsScrolledToBottom(output))
@@ -337,11 +344,10 @@ void CIrcClient::KeepScrollbackBounds()
         if (i < 0)
             break;
         OutputScrollback* scrollback = ScrollbackOf(GetTabOutput(i));
-        const ScrollbackLimits& limits = i < 2 ? kSharedScrollback : kPrivateScrollback;
+        const ScrollbackLimits& limits = LimitsOfTab(i);
+        uint32_t removed;
         if (!scrollback->stored.IsEmpty()) {
-            const uint32_t dropped = scrollback->stored.DropOldest();
-            kept[i] -= dropped;
-            total -= dropped;
+            removed = scrollback->stored.DropOldest();
         } else {
             // Only as much as the window needs, a block at least, so that a
             // reader of the older lines loses as few of them as may be.
@@ -351,9 +357,11 @@ void CIrcClient::KeepScrollbackBounds()
             if (leaving > before - limits.shown)
                 leaving = before - limits.shown;
             ShrinkToNewest(GetTabOutput(i), before - leaving, 0);
-            kept[i] -= before - scrollback->shownLines;
-            total -= before - scrollback->shownLines;
+            removed = before - scrollback->shownLines;
         }
-        givable[i] = GivableLines(*scrollback, limits);
+        kept[i] -= removed;
+        total -= removed;
+        // A control that could not be rebuilt has nothing more to give.
+        givable[i] = removed > 0 ? GivableLines(*scrollback, limits) : 0;
     }
 }
