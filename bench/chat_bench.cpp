@@ -56,6 +56,13 @@ unsigned short ReadPort(const char* path)
     return 0;
 }
 
+// The text's length in characters, where its last characters are.
+LONG TextEnd(HWND output)
+{
+    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
+    return (LONG)SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+}
+
 // The output control whose last characters hold `marker`.
 struct MarkerSearch {
     const char* marker;
@@ -67,8 +74,7 @@ BOOL CALLBACK FindMarker(HWND window, LPARAM context)
     MarkerSearch& search = *(MarkerSearch*)context;
     if (GetDlgCtrlID(window) != IDC_OUTPUT)
         return TRUE;
-    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
-    const LONG end = (LONG)SendMessageA(window, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    const LONG end = TextEnd(window);
     FINDTEXTA find = { { end > 64 ? end - 64 : 0, -1 }, search.marker };
     if (SendMessageA(window, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find) >= 0) {
         search.found = window;
@@ -84,8 +90,7 @@ BOOL CALLBACK FindLastNumber(HWND window, LPARAM context)
     long& highest = *(long*)context;
     if (GetDlgCtrlID(window) != IDC_OUTPUT)
         return TRUE;
-    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, CP_ACP };
-    const LONG end = (LONG)SendMessageA(window, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    const LONG end = TextEnd(window);
     char tail[32] = "";
     TEXTRANGEA range = { { end > 16 ? end - 16 : 0, end }, tail };
     SendMessageA(window, EM_GETTEXTRANGE, 0, (LPARAM)&range);

@@ -6,12 +6,12 @@
 //   line_cost.exe          prints one row per kind of line
 #include <winsock2.h>
 
+#include "output/rich_stream.h"
 #include "tools/host_kit.h"
 
 #include <richedit.h>
 
 #include <stdio.h>
-#include <string.h>
 
 #include <string>
 
@@ -37,38 +37,10 @@ const Kind kKinds[] = {
     { "one run, lines joined by soft breaks", "\\line \\cf1 plain line of chat text number %d", false },
 };
 
-struct Reader {
-    const std::string* text;
-    size_t offset;
-};
-
-DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* read)
-{
-    Reader& reader = *(Reader*)cookie;
-    size_t count = reader.text->size() - reader.offset;
-    if (count > (size_t)capacity)
-        count = (size_t)capacity;
-    memcpy(buffer, reader.text->data() + reader.offset, count);
-    reader.offset += count;
-    *read = (LONG)count;
-    return 0;
-}
-
-DWORD CALLBACK CountStream(DWORD_PTR cookie, LPBYTE, LONG count, LONG* written)
-{
-    *(size_t*)cookie += (size_t)count;
-    *written = count;
-    return 0;
-}
-
 void Append(HWND control, const std::string& body)
 {
-    const std::string stream = "{\\rtf1\\ansi\\ansicpg1251{\\colortbl;\\red192\\green192\\blue192;"
-                               "\\red0\\green0\\blue127;\\red255\\green0\\blue0;}" + body + "}";
-    Reader reader = { &stream, 0 };
-    EDITSTREAM edit = { (DWORD_PTR)&reader, 0, &ReadStream };
-    SendMessageA(control, EM_SETSEL, 0x7fffffff, 0x7fffffff);
-    SendMessageA(control, EM_STREAMIN, SF_RTF | SFF_SELECTION, (LPARAM)&edit);
+    AppendRichText(control, "{\\rtf1\\ansi\\ansicpg1251{\\colortbl;\\red192\\green192\\blue192;"
+                            "\\red0\\green0\\blue127;\\red255\\green0\\blue0;}" + body + "}");
     SendMessageA(control, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
@@ -94,9 +66,9 @@ void Measure(HWND host, const Kind& kind)
         PumpPending();
     }
     const double after = CommittedPrivateMegabytes();
-    size_t stored = 0;
-    EDITSTREAM out = { (DWORD_PTR)&stored, 0, &CountStream };
-    SendMessageA(control, EM_STREAMOUT, SF_RTF, (LPARAM)&out);
+    GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, 1200 };
+    const LONG characters = (LONG)SendMessageW(control, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
+    const size_t stored = ReadRichText(control, 0, characters).size();
     printf("%-48s %7.0f B shown  %4.0f B as rich text\n", kind.description,
            (after - before) * 1024 * 1024 / kLines, (double)stored / kLines);
     fflush(stdout);
