@@ -51,7 +51,7 @@ CIrcClient::~CIrcClient()
     delete[] m_tabs;
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.
-    if (m_socket != 0)
+    if (m_socket != 0 || PendingLookup())
         EndConnection();
 }
 

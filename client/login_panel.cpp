@@ -123,7 +123,7 @@ bool CIrcClient::ValidateLogin()
 
 void CIrcClient::OnLogoutButton()
 {
-    SendQuit(kQuitReason);
+    QuitServer();
     m_connected = 0;
     ClearUserList();
     ResetTabs(true);

@@ -5,6 +5,7 @@
 
 #include "net/send_clock.h"
 #include "net/send_queue.h"
+#include "net/tls_session.h"
 #include "net/wire_text.h"
 #include "output/colours.h"
 #include "protocol/tokens.h"
@@ -34,13 +35,19 @@ int SendToSocket(void* context, const char* bytes, size_t length)
     return WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
 }
 
+// On a TLS connection each line goes out as one record.
+int SendThroughTls(void* context, const char* bytes, size_t length)
+{
+    return ((CTlsSession*)context)->Send(bytes, length);
+}
+
 } // namespace
 
 DWORD(WINAPI* g_pfnSendTicks)() = &ReadTickCount;
 
 // One connection's outgoing side.
 struct CIrcClient::ConnectionSends {
-    explicit ConnectionSends(SOCKET socket) : queue(&SendToSocket, (void*)(uintptr_t)socket) {}
+    ConnectionSends(SocketSend send, void* context) : queue(send, context) {}
 
     CSendQueue queue;
     // The tab told that typed lines wait, told again when they have all gone.
@@ -55,7 +62,10 @@ CIrcClient::ConnectionSends* CIrcClient::Sends() const
 void CIrcClient::OpenSendQueue()
 {
     CloseSendQueue();
-    SetPropA(m_hDialog, kSendsProperty, (HANDLE) new ConnectionSends(m_socket));
+    CTlsSession* tls = Tls();
+    ConnectionSends* sends = tls ? new ConnectionSends(&SendThroughTls, tls)
+                                 : new ConnectionSends(&SendToSocket, (void*)(uintptr_t)m_socket);
+    SetPropA(m_hDialog, kSendsProperty, (HANDLE)sends);
 }
 
 void CIrcClient::CloseSendQueue()
@@ -152,8 +162,11 @@ void CIrcClient::SendQuitFirst(const char* quitLine)
     FlushSendQueue();
 }
 
+// Records a full socket left half sent go before any further line.
 void CIrcClient::OnSocketWrite()
 {
+    if (CTlsSession* tls = Tls())
+        tls->FlushOutput();
     FlushSendQueue();
 }
 

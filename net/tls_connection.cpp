@@ -1,0 +1,106 @@
+// TLS on the server connection: the handshake between FD_CONNECT and the
+// registration, the certificate's verdict in the server tab, and the
+// refusals. Nothing of the user's goes out before the certificate passed.
+#include "client/irc_client.h"
+
+#include "net/tls_session.h"
+#include "output/colours.h"
+
+#include <stdio.h>
+
+namespace {
+
+// The record has no room for the session: the dialog keeps it as a
+// property for as long as the connection lasts.
+const char kTlsProperty[] = "TalvoConnectionTls";
+
+struct RefusalLine {
+    TlsRefusal refusal;
+    const char* text;
+};
+
+const RefusalLine kRefusalLines[] = {
+    { TlsRefusal::UnknownIssuer,
+      "*** Сертификат сервера выдан неизвестным центром сертификации. Соединение разорвано." },
+    { TlsRefusal::WrongName, "*** Сертификат сервера выдан на другое имя. Соединение разорвано." },
+    { TlsRefusal::Expired, "*** Срок действия сертификата сервера истёк. Соединение разорвано." },
+    { TlsRefusal::BadCertificate, "*** Сертификат сервера не прошёл проверку. Соединение разорвано." },
+    { TlsRefusal::NotTls,
+      "*** Сервер ответил без шифрования: на этом порту нет TLS. Соединение разорвано." },
+    { TlsRefusal::ClosedEarly, "*** Сервер закрыл соединение, не закончив установку шифрования." },
+    { TlsRefusal::HandshakeFailed, "*** Не удалось установить зашифрованное соединение с сервером." },
+};
+
+} // namespace
+
+CTlsSession* CIrcClient::Tls() const
+{
+    return (CTlsSession*)GetPropA(m_hDialog, kTlsProperty);
+}
+
+void CIrcClient::OpenTlsSession()
+{
+    CloseTlsSession();
+    SetPropA(m_hDialog, kTlsProperty, (HANDLE) new CTlsSession(m_socket, m_szServerHost));
+}
+
+void CIrcClient::CloseTlsSession()
+{
+    delete (CTlsSession*)RemovePropA(m_hDialog, kTlsProperty);
+}
+
+void CIrcClient::StartTlsHandshake()
+{
+    if (Tls()->StartHandshake() == TlsStep::Refused)
+        RefuseTlsConnection();
+}
+
+void CIrcClient::ContinueTlsHandshake(bool closed)
+{
+    CTlsSession* tls = Tls();
+    if (!tls)
+        return;
+    switch (tls->ContinueHandshake(closed)) {
+    case TlsStep::Pending:     return;
+    case TlsStep::Established: OnTlsEstablished(); return;
+    case TlsStep::Refused:     RefuseTlsConnection(); return;
+    }
+}
+
+// Registration, the NickServ password with it, goes out only now.
+void CIrcClient::OnTlsEstablished()
+{
+    CTlsSession* tls = Tls();
+    if (!tls->CheckServerCertificate()) {
+        RefuseTlsConnection();
+        return;
+    }
+    PrintLine(FindTab(m_szServer), "\r\n%s*** Соединение зашифровано (%s), сертификат сервера проверен.",
+              COLOUR_CONNECTION, tls->DescribeProtocol());
+    SendRegistration();
+    AnnounceBufferedInput();
+}
+
+// No way past a refusal: the connection ends before anything is sent.
+void CIrcClient::RefuseTlsConnection()
+{
+    const CTlsSession* tls = Tls();
+    // The two refusals that can have many causes name theirs.
+    char code[32] = "";
+    if (tls->Refusal() == TlsRefusal::HandshakeFailed)
+        snprintf(code, sizeof code, " Код 0x%08lX.", (unsigned long)tls->HandshakeError());
+    else if (tls->Refusal() == TlsRefusal::BadCertificate)
+        snprintf(code, sizeof code, " Код 0x%08lX.", (unsigned long)tls->CertificateError());
+    for (const RefusalLine& line : kRefusalLines) {
+        if (line.refusal == tls->Refusal())
+            PrintLine(FindTab(m_szServer), "\r\n%s%s%s", COLOUR_CONNECTION, line.text, code);
+    }
+    AbandonConnection();
+}
+
+void CIrcClient::AnnounceBufferedInput()
+{
+    const CTlsSession* tls = Tls();
+    if (tls && tls->HasBufferedInput())
+        PostMessageA(m_hDialog, WM_SOCKET_EVENT, (WPARAM)m_socket, WSAMAKESELECTREPLY(FD_READ, 0));
+}
