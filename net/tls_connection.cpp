@@ -14,21 +14,23 @@ namespace {
 // property for as long as the connection lasts.
 const char kTlsProperty[] = "TalvoConnectionTls";
 
+// Each line is its own format: PrintLine converts the format from code page
+// 1251, while its arguments go in as UTF-8.
 struct RefusalLine {
     TlsRefusal refusal;
-    const char* text;
+    const char* format;  // the colour, then the code of the failure ("" if none)
 };
 
 const RefusalLine kRefusalLines[] = {
     { TlsRefusal::UnknownIssuer,
-      "*** Сертификат сервера выдан неизвестным центром сертификации. Соединение разорвано." },
-    { TlsRefusal::WrongName, "*** Сертификат сервера выдан на другое имя. Соединение разорвано." },
-    { TlsRefusal::Expired, "*** Срок действия сертификата сервера истёк. Соединение разорвано." },
-    { TlsRefusal::BadCertificate, "*** Сертификат сервера не прошёл проверку. Соединение разорвано." },
+      "\r\n%s*** Сертификат сервера выдан неизвестным центром сертификации. Соединение разорвано.%s" },
+    { TlsRefusal::WrongName, "\r\n%s*** Сертификат сервера выдан на другое имя. Соединение разорвано.%s" },
+    { TlsRefusal::Expired, "\r\n%s*** Срок действия сертификата сервера истёк. Соединение разорвано.%s" },
+    { TlsRefusal::BadCertificate, "\r\n%s*** Сертификат сервера не прошёл проверку. Соединение разорвано.%s" },
     { TlsRefusal::NotTls,
-      "*** Сервер ответил без шифрования: на этом порту нет TLS. Соединение разорвано." },
-    { TlsRefusal::ClosedEarly, "*** Сервер закрыл соединение, не закончив установку шифрования." },
-    { TlsRefusal::HandshakeFailed, "*** Не удалось установить зашифрованное соединение с сервером." },
+      "\r\n%s*** Сервер ответил без шифрования: на этом порту нет TLS. Соединение разорвано.%s" },
+    { TlsRefusal::ClosedEarly, "\r\n%s*** Сервер закрыл соединение, не закончив установку шифрования.%s" },
+    { TlsRefusal::HandshakeFailed, "\r\n%s*** Не удалось установить зашифрованное соединение с сервером.%s" },
 };
 
 } // namespace
@@ -93,7 +95,7 @@ void CIrcClient::RefuseTlsConnection()
         snprintf(code, sizeof code, " Код 0x%08lX.", (unsigned long)tls->CertificateError());
     for (const RefusalLine& line : kRefusalLines) {
         if (line.refusal == tls->Refusal())
-            PrintLine(FindTab(m_szServer), "\r\n%s%s%s", COLOUR_CONNECTION, line.text, code);
+            PrintLine(FindTab(m_szServer), line.format, COLOUR_CONNECTION, code);
     }
     AbandonConnection();
 }
