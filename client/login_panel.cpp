@@ -133,9 +133,10 @@ void CIrcClient::OnLogoutButton()
 
 void CIrcClient::OnDialogClose()
 {
-    // Without a connection there is nobody to say goodbye to.
+    // Without a connection there is nobody to say goodbye to; one still
+    // being made ends here, before it could register.
     if (m_connected)
-        SendQuit(kQuitReason);
+        QuitServer();
     ClearUserList();
     ResetTabs(true);
     ResetToLogin();
