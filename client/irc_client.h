@@ -18,6 +18,9 @@ enum { WM_SOCKET_EVENT = 7576 };
 // Posted by the name lookup's worker to the chat dialog: wParam is the
 // request (net/host_lookup.h).
 enum { WM_HOST_RESOLVED = 7577 };
+// The chat dialog's timers: the outgoing queue's pace, and the TLS
+// handshake's time limit.
+enum { kSendTimer = 1, kHandshakeTimer = 2 };
 
 enum { kMaxTabs = 100, kPingSlots = 512 };
 
@@ -60,7 +63,7 @@ public:
     // bytes queued. Lines go out as the socket and the pace allow.
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnSocketWrite();
-    // The send queue's pace timer; 0 for any other timer.
+    // The dialog's own timers; 0 for any other timer.
     INT_PTR OnDialogTimer(WPARAM id);
     void FillServerList();
     // Says goodbye and ends the connection at once, without waiting for the
@@ -221,6 +224,7 @@ private:
     void ContinueTlsHandshake(bool closed);
     void OnTlsEstablished();
     void RefuseTlsConnection();
+    void OnHandshakeTimer();
     // Buffered TLS input has no FD_READ of its own: one is posted for it.
     void AnnounceBufferedInput();
 

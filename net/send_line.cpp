@@ -19,7 +19,6 @@ namespace {
 // The record has no room for the queue: the dialog keeps it as a property
 // for as long as the connection lasts.
 const char kSendsProperty[] = "TalvoConnectionSends";
-const UINT_PTR kSendTimer = 1;
 
 DWORD WINAPI ReadTickCount()
 {
@@ -168,12 +167,4 @@ void CIrcClient::OnSocketWrite()
     if (CTlsSession* tls = Tls())
         tls->FlushOutput();
     FlushSendQueue();
-}
-
-INT_PTR CIrcClient::OnDialogTimer(WPARAM id)
-{
-    if (id != kSendTimer)
-        return 0;
-    FlushSendQueue();
-    return 1;
 }

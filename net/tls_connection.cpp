@@ -3,6 +3,7 @@
 // refusals. Nothing of the user's goes out before the certificate passed.
 #include "client/irc_client.h"
 
+#include "net/send_clock.h"
 #include "net/tls_session.h"
 #include "output/colours.h"
 
@@ -13,6 +14,10 @@ namespace {
 // The record has no room for the session: the dialog keeps it as a
 // property for as long as the connection lasts.
 const char kTlsProperty[] = "TalvoConnectionTls";
+
+// The handshake's time is looked at this often; the clock, not the timer,
+// says when it is up, so that a test can step through it.
+const UINT kHandshakeCheckMs = 1000;
 
 // Each line is its own format: PrintLine converts the format from code page
 // 1251, while its arguments go in as UTF-8.
@@ -31,7 +36,10 @@ const RefusalLine kRefusalLines[] = {
       "\r\n%s*** Сервер ответил без шифрования: на этом порту нет TLS. Соединение разорвано.%s" },
     { TlsRefusal::ClosedEarly, "\r\n%s*** Сервер закрыл соединение, не закончив установку шифрования.%s" },
     { TlsRefusal::HandshakeFailed, "\r\n%s*** Не удалось установить зашифрованное соединение с сервером.%s" },
+    { TlsRefusal::TimedOut,
+      "\r\n%s*** Сервер не закончил установку шифрования за 30 секунд. Соединение разорвано.%s" },
 };
+static_assert(kTlsHandshakeTimeoutMs == 30000, "the line of TimedOut names the timeout");
 
 } // namespace
 
@@ -43,12 +51,26 @@ CTlsSession* CIrcClient::Tls() const
 void CIrcClient::OpenTlsSession()
 {
     CloseTlsSession();
-    SetPropA(m_hDialog, kTlsProperty, (HANDLE) new CTlsSession(m_socket, m_szServerHost));
+    SetPropA(m_hDialog, kTlsProperty, (HANDLE) new CTlsSession(m_socket, m_szServerHost, g_pfnSendTicks()));
+    SetTimer(m_hDialog, kHandshakeTimer, kHandshakeCheckMs, NULL);
 }
 
 void CIrcClient::CloseTlsSession()
 {
+    KillTimer(m_hDialog, kHandshakeTimer);
     delete (CTlsSession*)RemovePropA(m_hDialog, kTlsProperty);
+}
+
+// A server that takes the connection and never answers would otherwise
+// leave the window connecting for ever.
+void CIrcClient::OnHandshakeTimer()
+{
+    CTlsSession* tls = Tls();
+    const TlsStep step = tls ? tls->CheckHandshakeTime(g_pfnSendTicks()) : TlsStep::Established;
+    if (step == TlsStep::Refused)
+        RefuseTlsConnection();
+    else if (step == TlsStep::Established)
+        KillTimer(m_hDialog, kHandshakeTimer);
 }
 
 void CIrcClient::StartTlsHandshake()
@@ -72,6 +94,7 @@ void CIrcClient::ContinueTlsHandshake(bool closed)
 // Registration, the NickServ password with it, goes out only now.
 void CIrcClient::OnTlsEstablished()
 {
+    KillTimer(m_hDialog, kHandshakeTimer);
     CTlsSession* tls = Tls();
     if (!tls->CheckServerCertificate()) {
         RefuseTlsConnection();

@@ -38,8 +38,8 @@ TlsRefusal ClassifyCertificateError(DWORD error)
 
 } // namespace
 
-CTlsSession::CTlsSession(SOCKET socket, const char* host)
-    : m_socket(socket), m_wszHost(), m_credentials(), m_context(), m_haveCredentials(false),
+CTlsSession::CTlsSession(SOCKET socket, const char* host, DWORD now)
+    : m_socket(socket), m_startTicks(now), m_wszHost(), m_credentials(), m_context(), m_haveCredentials(false),
       m_haveContext(false), m_established(false), m_refusal(TlsRefusal::None), m_handshakeError(0),
       m_certificateError(0), m_sizes(), m_plainStart(0), m_plainEnd(0), m_outputLength(0)
 {
@@ -59,6 +59,15 @@ TlsStep CTlsSession::Refuse(TlsRefusal refusal)
     if (m_refusal == TlsRefusal::None)
         m_refusal = refusal;
     return TlsStep::Refused;
+}
+
+TlsStep CTlsSession::CheckHandshakeTime(DWORD now)
+{
+    if (m_established)
+        return TlsStep::Established;
+    if (now - m_startTicks >= kTlsHandshakeTimeoutMs)
+        return Refuse(TlsRefusal::TimedOut);
+    return m_refusal == TlsRefusal::None ? TlsStep::Pending : TlsStep::Refused;
 }
 
 // The certificate is checked by CheckServerCertificate, not by Schannel:

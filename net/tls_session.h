@@ -15,6 +15,10 @@
 
 enum class TlsStep { Pending, Established, Refused };
 
+// A server that takes the connection and never finishes the handshake is
+// given up on after this long, the TCP connect included.
+const DWORD kTlsHandshakeTimeoutMs = 30000;
+
 // Why a connection was refused, as the user is told.
 enum class TlsRefusal {
     None,
@@ -25,12 +29,14 @@ enum class TlsRefusal {
     NotTls,          // the server answered in plain text
     ClosedEarly,     // the server closed before the handshake ended
     HandshakeFailed, // Schannel refused: HandshakeError() says how
+    TimedOut,        // the handshake did not end in kTlsHandshakeTimeoutMs
 };
 
 class CTlsSession {
 public:
     // host is the name the certificate must carry; it goes out as SNI.
-    CTlsSession(SOCKET socket, const char* host);
+    // now: the tick count the handshake's time is counted from.
+    CTlsSession(SOCKET socket, const char* host, DWORD now);
     ~CTlsSession();
 
     CTlsSession(const CTlsSession&) = delete;
@@ -41,6 +47,8 @@ public:
     // Takes what the server sent and answers it, until the handshake ends.
     // closed: the server has closed its side; what it left is read first.
     TlsStep ContinueHandshake(bool closed);
+    // Refused once the handshake has taken too long (TimedOut).
+    TlsStep CheckHandshakeTime(DWORD now);
     bool IsEstablished() const { return m_established; }
     TlsRefusal Refusal() const { return m_refusal; }
     SECURITY_STATUS HandshakeError() const { return m_handshakeError; }
@@ -76,6 +84,7 @@ private:
     bool AcceptPostHandshakeMessage();
 
     SOCKET m_socket;
+    DWORD m_startTicks;
     wchar_t m_wszHost[256];
     CredHandle m_credentials;
     CtxtHandle m_context;

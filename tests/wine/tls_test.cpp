@@ -182,6 +182,32 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{ "close", "*** Сервер закрыл соединение, не закончив установку шифрования.", "closed" }),
     [](const ::testing::TestParamInfo<RefusalRow>& row) { return std::string(row.param.scenario); });
 
+class SilentServerTest : public TlsTest {
+protected:
+    FakeSendClock clock;
+};
+
+// A server that takes the connection and never answers the hello: given up
+// on when the handshake's 30 seconds are up, by the clock.
+TEST_F(SilentServerTest, HandshakeIsGivenUpAfterThirtySeconds)
+{
+    ConnectFor("silent");
+    // The time is counted from the socket's opening, once the name is resolved.
+    ASSERT_TRUE(PumpUntil([&] { return Client().m_socket != 0; }));
+    clock.Advance(29999);
+    EXPECT_FALSE(PumpUntil([&] { return Client().m_connected == 0; }, 2500)) << "not yet";
+    EXPECT_TRUE(Client().IsBeingConnected());
+
+    clock.Advance(1);
+    ASSERT_TRUE(PumpUntil([&] { return Client().m_connected == 0; }, 2500));
+    const std::string line = "*** Сервер не закончил установку шифрования за 30 секунд. Соединение разорвано.";
+    EXPECT_TRUE(Shows(line)) << window.OutputText("localhost");
+    EXPECT_EQ(0u, Client().m_socket);
+    EXPECT_EQ(0, Client().m_loginState);
+    EXPECT_FALSE(Client().IsBeingConnected());
+    EXPECT_EQ("hello only", control.Report());
+}
+
 TEST_F(TlsTest, LogoutDuringTheHandshakeEndsIt)
 {
     ConnectFor("good split");

@@ -16,6 +16,8 @@ of an accepted connection). The scenarios:
   expired     an expired one                    plain   an IRC server
   close       closes after the client's hello   without TLS ("plaintext
                                                 none": no IRC text came)
+  silent      takes the client's hello and never answers ("hello only":
+              nothing else came before the client closed)
 """
 import socket
 import ssl
@@ -145,6 +147,10 @@ def run(scenario, sock):
     if kind == "close":
         sock.recv(65536)
         return "closed"
+    if kind == "silent":
+        hello = sock.recv(65536)
+        rest = count_until_closed(sock)
+        return "hello only" if hello[:1] == b"\x16" and rest == 0 else f"hello {hello[:1]!r}, then {rest} bytes"
     certificate = {"good": "localhost", "other": "other", "self": "self", "expired": "expired"}[kind]
     session = Session(sock, certificate, mode or "whole")
     if not session.handshake():
