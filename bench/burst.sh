@@ -2,9 +2,11 @@
 # Figure 1: a burst of 20,000 coloured channel lines sent at once to a
 # logged-in, visible chat window; lines per second from the first byte sent
 # until the last line is in the output control.
-#   bench/burst.sh [LINES]
+#   bench/burst.sh [--tls] [LINES]
+# --tls: the same burst over TLS on port 6697 (needs root; see with_tls).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+with_tls "$0" "$@"
 lines=${1:-20000}
 build_windows
 run_burst "$lines"

@@ -6,6 +6,8 @@
 # runs 32-bit programs, else 64-bit); each script says which it measured.
 # BENCH_BIN picks the directory the module and chat_bench.exe run from
 # (default the build's bin/), so an older build can be measured the same way.
+# BENCH_TLS=CERT_DIR (set by with_tls) serves the traffic over TLS on port
+# 6697 with that folder's certificates; Wine then runs in a prefix of its own.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/tools/archs.sh"
 if [ -z "${BENCH_ARCH:-}" ]; then
@@ -15,7 +17,11 @@ fi
 build=$(arch_build_dir "$BENCH_ARCH")
 bin=${BENCH_BIN:-$build/bin}
 work=$(mktemp -d /tmp/talvo-bench.XXXXXX)
-echo "bench: the $BENCH_ARCH-bit module"
+# A Wine started where the test authority is trusted must not be one that
+# has read the machine's CA bundle.
+prefix=$build/wineprefix
+[ -z "${BENCH_TLS:-}" ] || prefix=$work/wineprefix
+echo "bench: the $BENCH_ARCH-bit module${BENCH_TLS:+, over TLS}"
 
 build_windows() {
     configure_arch "$BENCH_ARCH"
@@ -25,7 +31,7 @@ build_windows() {
 source "$root/tools/xvfb.sh"
 bench_cleanup() {
     [ -n "${peer_pid:-}" ] && kill "$peer_pid" 2>/dev/null || true
-    WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     stop_xvfb
     rm -rf "$work"
 }
@@ -33,7 +39,7 @@ trap bench_cleanup EXIT
 [ -n "${DISPLAY:-}" ] || start_xvfb
 
 wine_run() {
-    (cd "$bin" && "$root/tools/wine-run.sh" --prefix "$build/wineprefix" "$@")
+    (cd "$bin" && "$root/tools/wine-run.sh" --prefix "$prefix" "$@")
 }
 
 # run_module WHAT TRAFFIC [ARG]: serves TRAFFIC to chat_bench.exe WHAT and
@@ -42,16 +48,18 @@ run_module() {
     local what=$1 traffic=$2
     shift 2
     rm -f "$work/port"
-    python3 "$root/bench/traffic_peer.py" "$traffic" "$work/port" >"$work/peer.out" &
+    python3 "$root/bench/traffic_peer.py" ${BENCH_TLS:+--tls "$BENCH_TLS"} "$traffic" "$work/port" \
+            >"$work/peer.out" &
     peer_pid=$!
     module_output=$(wine_run ./chat_bench.exe "$what" "$(winepath_of "$work/port")" "$@")
     wait "$peer_pid" || true
     peer_pid=
     local first done
     first=$(awk '/^first-byte/ { print $2 }' "$work/peer.out")
+    [ "$what" != handshake ] || first=$(awk '/^start/ { print $2 }' <<<"$module_output")
     done=$(awk '/^done/ { print $2 }' <<<"$module_output")
     [ -n "$first" ] && [ -n "$done" ] || { echo "no timing: $module_output" >&2; return 1; }
-    seconds=$(python3 -c "print('%.2f' % ($done - $first))")
+    seconds=$(python3 -c "print('%.3f' % ($done - $first))")
 }
 
 # Wine sees the Unix root as drive Z:.
@@ -72,4 +80,22 @@ run_burst() {
     python3 "$root/bench/make_traffic.py" burst "$lines" "$work/burst.txt"
     run_module burst "$work/burst.txt" "$@"
     echo "module: $lines lines in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"
+}
+
+# with_tls "$0" "$@": when the script's first argument is --tls, runs the
+# script again (without it, BENCH_TLS set) where a test authority made now
+# is trusted
+# (tools/tls/trust-test-authority.sh, needs root), and exits with its
+# status.
+with_tls() {
+    local script=$1
+    shift
+    [ "${1:-}" = --tls ] && [ -z "${BENCH_TLS:-}" ] || return 0
+    shift
+    local certs status=0
+    certs=$(mktemp -d /tmp/talvo-bench-tls.XXXXXX)
+    "$root/tools/tls/make-certificates.sh" "$certs"
+    BENCH_TLS=$certs "$root/tools/tls/trust-test-authority.sh" "$certs" "$script" "$@" || status=$?
+    rm -rf "$certs"
+    exit $status
 }
