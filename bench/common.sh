@@ -84,9 +84,8 @@ run_burst() {
 
 # with_tls "$0" "$@": when the script's first argument is --tls, runs the
 # script again (without it, BENCH_TLS set) where a test authority made now
-# is trusted
-# (tools/tls/trust-test-authority.sh, needs root), and exits with its
-# status.
+# is trusted (tools/tls/trust-test-authority.sh, needs root), and exits with
+# its status.
 with_tls() {
     local script=$1
     shift
