@@ -159,6 +159,11 @@ void CIrcClient::SendQuitFirst(const char* quitLine)
     sends->szWaitingTab[0] = '\0';
     sends->queue.PutQuitFirst(quitLine, strlen(quitLine));
     FlushSendQueue();
+    // An encrypted connection closes with close_notify behind the QUIT; a
+    // QUIT still waiting for the socket ends the connection without it.
+    CTlsSession* tls = Tls();
+    if (tls && sends->queue.MillisecondsUntilNextLine(g_pfnSendTicks()) == kNoLineWaiting)
+        tls->SendCloseNotify();
 }
 
 // Records a full socket left half sent go before any further line.

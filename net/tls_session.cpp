@@ -40,7 +40,7 @@ TlsRefusal ClassifyCertificateError(DWORD error)
 
 CTlsSession::CTlsSession(SOCKET socket, const char* host, DWORD now)
     : m_socket(socket), m_startTicks(now), m_wszHost(), m_credentials(), m_context(), m_haveCredentials(false),
-      m_haveContext(false), m_established(false), m_refusal(TlsRefusal::None), m_handshakeError(0),
+      m_haveContext(false), m_established(false), m_closeNotified(false), m_refusal(TlsRefusal::None), m_handshakeError(0),
       m_certificateError(0), m_sizes(), m_plainStart(0), m_plainEnd(0), m_outputLength(0)
 {
     MultiByteToWideChar(CP_ACP, 0, host, -1, m_wszHost, sizeof m_wszHost / sizeof m_wszHost[0] - 1);
@@ -324,6 +324,8 @@ bool CTlsSession::FlushOutput()
 
 int CTlsSession::Send(const char* bytes, size_t length)
 {
+    if (m_closeNotified)
+        return -1;
     if (!m_established || !FlushOutput())
         return m_established ? -1 : 0;
     if (m_outputLength > 0)
@@ -343,4 +345,27 @@ int CTlsSession::Send(const char* bytes, size_t length)
         return -1;
     m_outputLength = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
     return FlushOutput() ? (int)length : -1;
+}
+
+// Schannel makes the alert once told to shut down, as the next step of the
+// handshake's loop.
+bool CTlsSession::SendCloseNotify()
+{
+    if (!m_established || m_closeNotified)
+        return false;
+    m_closeNotified = true;
+    DWORD shutdown = SCHANNEL_SHUTDOWN;
+    SecBuffer control = { sizeof shutdown, SECBUFFER_TOKEN, &shutdown };
+    SecBufferDesc controls = { SECBUFFER_VERSION, 1, &control };
+    if (ApplyControlToken(&m_context, &controls) != SEC_E_OK)
+        return false;
+    SecBuffer token = { 0, SECBUFFER_TOKEN, NULL };
+    SecBufferDesc output = { SECBUFFER_VERSION, 1, &token };
+    ULONG flags = 0;
+    const SECURITY_STATUS status = InitializeSecurityContextW(&m_credentials, &m_context, m_wszHost, kContextFlags,
+                                                              0, 0, NULL, 0, NULL, &output, &flags, NULL);
+    const bool queued = status == SEC_E_OK && token.pvBuffer != NULL && QueueOutput(token.pvBuffer, token.cbBuffer);
+    if (token.pvBuffer)
+        FreeContextBuffer(token.pvBuffer);
+    return queued && FlushOutput();
 }

@@ -73,6 +73,9 @@ public:
     int Send(const char* bytes, size_t length);
     // Gives the socket what waits for it; false when the socket failed.
     bool FlushOutput();
+    // The close_notify alert, behind every record already sent: the server
+    // learns the end was meant, not cut off. Nothing is sent after it.
+    bool SendCloseNotify();
 
 private:
     TlsStep Refuse(TlsRefusal refusal);
@@ -91,6 +94,7 @@ private:
     bool m_haveCredentials;
     bool m_haveContext;
     bool m_established;
+    bool m_closeNotified;
     TlsRefusal m_refusal;
     SECURITY_STATUS m_handshakeError;
     DWORD m_certificateError;

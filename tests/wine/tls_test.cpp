@@ -107,13 +107,37 @@ TEST_P(AcceptedTls, RegistrationGoesEncryptedAndEveryLineComesBack)
 
     Client().LeaveServer();
     EXPECT_EQ("accepted USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
-              "JOIN :#marketbay",
+              "JOIN :#marketbay then QUIT :http://talvo.example/irc|close_notify",
               control.Report());
 }
 
 INSTANTIATE_TEST_SUITE_P(Delivery, AcceptedTls,
                          ::testing::Values("whole", "split", "batched", "big"),
                          [](const ::testing::TestParamInfo<const char*>& row) { return std::string(row.param); });
+
+struct LeavingRow {
+    const char* name;
+    void (*leave)(CIrcClient& client);
+};
+
+class LeavingTls : public TlsTest, public ::testing::WithParamInterface<LeavingRow> {};
+
+// The server sees the QUIT line, then the TLS close, before the TCP close.
+TEST_P(LeavingTls, QuitThenCloseNotify)
+{
+    ConnectFor("good whole");
+    ASSERT_TRUE(PumpUntil([&] { return Shows("pong received"); }, 20000));
+    GetParam().leave(Client());
+    EXPECT_EQ("accepted USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
+              "JOIN :#marketbay then QUIT :http://talvo.example/irc|close_notify",
+              control.Report());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, LeavingTls,
+    ::testing::Values(LeavingRow{ "logout", [](CIrcClient& client) { client.OnLogoutButton(); } },
+                      LeavingRow{ "window_closed", [](CIrcClient& client) { client.OnDialogClose(); } }),
+    [](const ::testing::TestParamInfo<LeavingRow>& row) { return std::string(row.param.name); });
 
 TEST_F(TlsTest, SeveralRecordsInOneReadComeInOrder)
 {

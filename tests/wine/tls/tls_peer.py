@@ -5,8 +5,9 @@
 
 The test names a scenario for the next connection on the control port (one
 line) and reads back one line once that connection has ended: what the
-client sent after the handshake ("appdata N" bytes, and the lines "got ..."
-of an accepted connection). The scenarios:
+client sent after the handshake ("appdata N" bytes; of an accepted
+connection the lines "got ...", then how the client left: its lines, and
+"close_notify" when its TLS close came before its TCP one). The scenarios:
 
   good MODE   certificate for localhost from the test authority; MODE says
               how the encrypted bytes go out: whole (as they come), split
@@ -92,9 +93,13 @@ class Session:
             return False
 
     def read_line(self):
+        """The client's next line; EOFError once it has sent close_notify."""
         while b"\n" not in self.pending:
             try:
-                self.pending += self.tls.read(65536)
+                data = self.tls.read(65536)
+                if not data:
+                    raise EOFError("close_notify")
+                self.pending += data
                 continue
             except ssl.SSLWantReadError:
                 pass
@@ -129,8 +134,19 @@ def converse(session, mode):
     while session.read_line() != "PONG :done":
         pass
     session.write_records([b":irc.test NOTICE tester :pong received\r\n"])
-    count_until_closed(session.sock, session.tls, session.incoming)
-    return "accepted " + "|".join(got)
+    return "accepted " + "|".join(got) + " then " + "|".join(leaving(session))
+
+
+def leaving(session):
+    """The client's lines until it closes, and "close_notify" if it said so."""
+    seen = []
+    while True:
+        try:
+            seen.append(session.read_line())
+        except EOFError:
+            return seen + ["close_notify"]
+        except (OSError, ssl.SSLError):
+            return seen
 
 
 def run(scenario, sock):
