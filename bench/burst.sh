@@ -4,9 +4,11 @@
 # until the last line is in the output control. With HELD, the channel has
 # shown that many lines before the burst: past 5,000 the burst meets the
 # scrollback's bound.
-#   bench/burst.sh [LINES] [HELD]
+#   bench/burst.sh [--tls] [LINES] [HELD]
+# --tls: the same burst over TLS on port 6697 (needs root; see with_tls).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+with_tls "$0" "$@"
 lines=${1:-20000}
 held=${2:-0}
 build_windows

@@ -7,14 +7,18 @@
 //   chat_bench.exe memory PORT_FILE LINES         waits for "burst-end", prints the committed
 //                                                 memory after a fifth of the lines, at the
 //                                                 end and at its peak
+//   chat_bench.exe handshake PORT_FILE            waits for the server tab to say TLS is established
 //
-// Prints "done EPOCH" (wall clock, seconds) when the last line is in the
-// channel's output control; the scripts subtract the peer's first-byte time.
+// Prints "start EPOCH" (wall clock, seconds) when it presses "Зайти" and
+// "done EPOCH" when the last line is in the channel's output control (the
+// handshake's line in the server tab's); the scripts subtract the peer's
+// first-byte time, or the start for the handshake.
 // With --profile a sampling thread reads where the window's thread is, once
 // a millisecond, and the module each sample falls in is counted.
 #include <winsock2.h>
 
 #include "client/control_ids.h"
+#include "net/tls_records.h"
 #include "tools/host_kit.h"
 
 #include <commdlg.h>
@@ -63,9 +67,11 @@ LONG TextEnd(HWND output)
     return (LONG)SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
 }
 
-// The output control whose last characters hold `marker`.
+// The output control whose last characters (or any, with `anywhere`) hold
+// `marker`.
 struct MarkerSearch {
     const char* marker;
+    bool anywhere;
     HWND found;
 };
 
@@ -75,7 +81,7 @@ BOOL CALLBACK FindMarker(HWND window, LPARAM context)
     if (GetDlgCtrlID(window) != IDC_OUTPUT)
         return TRUE;
     const LONG end = TextEnd(window);
-    FINDTEXTA find = { { end > 64 ? end - 64 : 0, -1 }, search.marker };
+    FINDTEXTA find = { { search.anywhere || end <= 64 ? 0 : end - 64, -1 }, search.marker };
     if (SendMessageA(window, EM_FINDTEXT, FR_DOWN | FR_MATCHCASE, (LPARAM)&find) >= 0) {
         search.found = window;
         return FALSE;
@@ -236,9 +242,9 @@ private:
 int main(int argc, char** argv)
 {
     const std::string what = argc > 1 ? argv[1] : "";
-    if (argc < 3 || (what != "burst" && what != "names" && what != "memory") ||
+    if (argc < 3 || (what != "burst" && what != "names" && what != "memory" && what != "handshake") ||
         (what == "memory" && argc < 4)) {
-        fprintf(stderr, "usage: chat_bench.exe burst|names|memory PORT_FILE [LINES|--profile]\n");
+        fprintf(stderr, "usage: chat_bench.exe burst|names|memory|handshake PORT_FILE [LINES|--profile]\n");
         return 2;
     }
     const unsigned short port = ReadPort(argv[2]);
@@ -256,7 +262,9 @@ int main(int argc, char** argv)
 
     Sampler sampler(GetCurrentThreadId());
     const bool profile = argc > 3 && strcmp(argv[3], "--profile") == 0;
-    LogInToLoopback(dialog, kNick, port);
+    printf("start %.6f\n", WallClockSeconds());
+    // On the TLS port the server is named as its certificate names it.
+    LogInToLoopback(dialog, kNick, port == kTlsPort ? "localhost" : "127.0.0.1", port);
     if (profile)
         sampler.Start();
 
@@ -264,7 +272,12 @@ int main(int argc, char** argv)
     MemoryWatch memory(dialog, (long)(lines / 5));
     if (what == "memory")
         memory.Start();
-    MarkerSearch search = { what == "names" ? "names-end" : "burst-end", NULL };
+    // The handshake is timed to the line that says it is over, the
+    // certificate checked; the server's welcome follows at once.
+    MarkerSearch search = { what == "names"       ? "names-end"
+                            : what == "handshake" ? "сертификат сервера проверен"
+                                                  : "burst-end",
+                            what == "handshake", NULL };
     const DWORD start = GetTickCount();
     while (!search.found && GetTickCount() - start < kLimitMs) {
         MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);

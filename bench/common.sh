@@ -8,6 +8,8 @@
 # (default the build's bin/), so an older build can be measured the same way.
 # BENCH_PREFIX gives the run a Wine prefix of its own (default the build's):
 # the end of a run stops every program of its prefix.
+# BENCH_TLS=CERT_DIR (set by with_tls) serves the traffic over TLS on port
+# 6697 with that folder's certificates; Wine then runs in a prefix of its own.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/tools/archs.sh"
 if [ -z "${BENCH_ARCH:-}" ]; then
@@ -16,9 +18,12 @@ if [ -z "${BENCH_ARCH:-}" ]; then
 fi
 build=$(arch_build_dir "$BENCH_ARCH")
 bin=${BENCH_BIN:-$build/bin}
-prefix=${BENCH_PREFIX:-$build/wineprefix}
 work=$(mktemp -d /tmp/talvo-bench.XXXXXX)
-echo "bench: the $BENCH_ARCH-bit module"
+prefix=${BENCH_PREFIX:-$build/wineprefix}
+# A Wine started where the test authority is trusted must not be one that
+# has read the machine's CA bundle.
+[ -z "${BENCH_TLS:-}" ] || prefix=$work/wineprefix
+echo "bench: the $BENCH_ARCH-bit module${BENCH_TLS:+, over TLS}"
 
 # A directory given by BENCH_BIN is measured as it is.
 build_windows() {
@@ -47,16 +52,18 @@ run_module() {
     local what=$1 traffic=$2
     shift 2
     rm -f "$work/port"
-    python3 "$root/bench/traffic_peer.py" "$traffic" "$work/port" >"$work/peer.out" &
+    python3 "$root/bench/traffic_peer.py" ${BENCH_TLS:+--tls "$BENCH_TLS"} "$traffic" "$work/port" \
+            >"$work/peer.out" &
     peer_pid=$!
     module_output=$(wine_run ./chat_bench.exe "$what" "$(winepath_of "$work/port")" "$@")
     wait "$peer_pid" || true
     peer_pid=
     local first done
     first=$(awk '/^first-byte/ { print $2 }' "$work/peer.out")
+    [ "$what" != handshake ] || first=$(awk '/^start/ { print $2 }' <<<"$module_output")
     done=$(awk '/^done/ { print $2 }' <<<"$module_output")
     [ -n "$first" ] && [ -n "$done" ] || { echo "no timing: $module_output" >&2; return 1; }
-    seconds=$(python3 -c "print('%.2f' % ($done - $first))")
+    seconds=$(python3 -c "print('%.3f' % ($done - $first))")
 }
 
 # Wine sees the Unix root as drive Z:.
@@ -89,4 +96,21 @@ run_burst() {
     local after=""
     [ "$held" -eq 0 ] || after=" into a channel showing $held"
     echo "module: $lines lines$after in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"
+}
+
+# with_tls "$0" "$@": when the script's first argument is --tls, runs the
+# script again (without it, BENCH_TLS set) where a test authority made now
+# is trusted (tools/tls/trust-test-authority.sh, needs root), and exits with
+# its status.
+with_tls() {
+    local script=$1
+    shift
+    [ "${1:-}" = --tls ] && [ -z "${BENCH_TLS:-}" ] || return 0
+    shift
+    local certs status=0
+    certs=$(mktemp -d /tmp/talvo-bench-tls.XXXXXX)
+    "$root/tools/tls/make-certificates.sh" "$certs"
+    BENCH_TLS=$certs "$root/tools/tls/trust-test-authority.sh" "$certs" "$script" "$@" || status=$?
+    rm -rf "$certs"
+    exit $status
 }

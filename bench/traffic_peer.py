@@ -2,10 +2,11 @@
 """A loopback IRC server for the benchmarks: welcomes one client of any kind,
 and once it has joined #marketbay sends a traffic file at once.
 
-  traffic_peer.py FILE [PORT_FILE]
+  traffic_peer.py [--tls CERT_DIR] FILE [PORT_FILE]
 
 Listens on 127.0.0.1 at a free port and writes the port to PORT_FILE (or
-prints it). Answers CAP, NICK/USER (001 to 004 and an empty MOTD), JOIN of
+prints it). With --tls it listens on the TLS port, 6697, and speaks TLS with
+CERT_DIR's localhost certificate (tools/tls/make-certificates.sh). Answers CAP, NICK/USER (001 to 004 and an empty MOTD), JOIN of
 #marketbay (the JOIN echo, 353 with the client alone, 366), PING and MODE.
 After the JOIN it sends FILE in one go and prints "first-byte EPOCH" with the
 wall-clock time of the first byte, then stays until the client leaves.
@@ -16,13 +17,20 @@ of it: the burst meets a conversation already holding those lines.
 """
 import os
 import socket
+import ssl
 import sys
 import time
 
 CHANNEL = "#marketbay"
+TLS_PORT = 6697
 
 
 def main(argv):
+    tls = None
+    if len(argv) > 2 and argv[1] == "--tls":
+        tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls.load_cert_chain(f"{argv[2]}/localhost.pem", f"{argv[2]}/localhost.key")
+        argv = argv[:1] + argv[3:]
     if len(argv) not in (2, 3):
         sys.exit(__doc__)
     traffic = open(argv[1], "rb").read()
@@ -30,7 +38,7 @@ def main(argv):
     held = open(held_file, "rb").read() if held_file else None
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", 0))
+    listener.bind(("127.0.0.1", TLS_PORT if tls else 0))
     listener.listen(1)
     port = str(listener.getsockname()[1])
     if len(argv) == 3:
@@ -41,6 +49,8 @@ def main(argv):
     listener.settimeout(120)
     client, _ = listener.accept()
     client.settimeout(1800)
+    if tls:
+        client = tls.wrap_socket(client, server_side=True)
     nick = "bencher"
     pending = b""
     sent = False

@@ -9,10 +9,18 @@
 #include <stdint.h>
 
 struct ParsedLine;
+class CHostLookup;
+class CTlsSession;
 
 // Posted by Windows Sockets to the chat dialog: wParam is the socket itself,
 // the low word of lParam the event, the high word its error code.
 enum { WM_SOCKET_EVENT = 7576 };
+// Posted by the name lookup's worker to the chat dialog: wParam is the
+// request (net/host_lookup.h).
+enum { WM_HOST_RESOLVED = 7577 };
+// The chat dialog's timers: the outgoing queue's pace, and the TLS
+// handshake's time limit.
+enum { kSendTimer = 1, kHandshakeTimer = 2 };
 
 enum { kMaxTabs = 100, kPingSlots = 512 };
 
@@ -46,11 +54,16 @@ public:
     void OnSocketRead();
     void OnSocketConnect(int error);
     void OnSocketClose();
+    // The answer to Connect's name lookup; 1 when it was this window's.
+    INT_PTR OnHostResolved(WPARAM request);
+    // A connection still being made (name lookup, TLS handshake): nothing
+    // of the user's may go out on it yet.
+    bool IsBeingConnected() const;
     // Formats protocol text into m_sendBuf and queues its lines; returns the
     // bytes queued. Lines go out as the socket and the pace allow.
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnSocketWrite();
-    // The send queue's pace timer; 0 for any other timer.
+    // The dialog's own timers; 0 for any other timer.
     INT_PTR OnDialogTimer(WPARAM id);
     void FillServerList();
     // Says goodbye and ends the connection at once, without waiting for the
@@ -58,6 +71,7 @@ public:
     void LeaveServer();
 
     // Registration and services login.
+    void SendRegistration();
     void SendServicesLogin();
     void SendRegister(const char* password, const char* email);
     void SendIdentify(const char* password);
@@ -82,6 +96,8 @@ public:
     void SendJoin(const char* channel);
     void SendNick(const char* nick);
     void SendQuit(const char* reason);
+    // "Выйти": QUIT on an open connection; one still being made ends at once.
+    void QuitServer();
 
     // Login panel and nick change.
     void OnLoginButton();
@@ -195,6 +211,28 @@ private:
     void DispatchPrefixedLine(const ParsedLine& line, HWND output);
     void HandleServerLine(const ParsedLine& line, HWND output);
     void EndConnection();
+    // A connection attempt that failed: its line is shown already; the
+    // login panel comes back with the server tab in sight.
+    void AbandonConnection();
+    bool OpenSocket(in_addr address, unsigned short port);
+    // The connection's name lookup while it waits for its answer.
+    CHostLookup* PendingLookup() const;
+    // Lets go of a lookup still waiting; false when there was none.
+    bool ForgetHostLookup();
+    // Reads the server's plain text, decrypted on a TLS connection.
+    int ReceiveFromServer(char* bytes, int capacity);
+
+    // TLS on the connection (net/tls_connection.cpp).
+    CTlsSession* Tls() const;
+    void OpenTlsSession();
+    void CloseTlsSession();
+    void StartTlsHandshake();
+    void ContinueTlsHandshake(bool closed);
+    void OnTlsEstablished();
+    void RefuseTlsConnection();
+    void OnHandshakeTimer();
+    // Buffered TLS input has no FD_READ of its own: one is posted for it.
+    void AnnounceBufferedInput();
 
     // The outgoing queue of the connection (net/send_line.cpp).
     ConnectionSends* Sends() const;

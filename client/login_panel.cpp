@@ -123,7 +123,7 @@ bool CIrcClient::ValidateLogin()
 
 void CIrcClient::OnLogoutButton()
 {
-    SendQuit(kQuitReason);
+    QuitServer();
     m_connected = 0;
     ClearUserList();
     ResetTabs(true);
@@ -133,9 +133,10 @@ void CIrcClient::OnLogoutButton()
 
 void CIrcClient::OnDialogClose()
 {
-    // Without a connection there is nobody to say goodbye to.
+    // Without a connection there is nobody to say goodbye to; one still
+    // being made ends here, before it could register.
     if (m_connected)
-        SendQuit(kQuitReason);
+        QuitServer();
     ClearUserList();
     ResetTabs(true);
     ResetToLogin();

@@ -61,3 +61,12 @@ endforeach()
 talvo_e2e_test(outage ngircd e2e_ngircd_spare 17670 "${E2E_NGIRCD_SPARE}")
 talvo_e2e_test(outage inspircd e2e_inspircd_spare 17671 "${E2E_INSPIRCD_SPARE}")
 talvo_e2e_test(paste inspircd e2e_inspircd_flood 17673 "${E2E_INSPIRCD_FLOOD}")
+
+# Over TLS: ngircd's TLS port with a certificate from a test authority that
+# only the test's own namespace trusts, NickServ and irssi, the traffic of
+# each port captured (tls-e2e.sh; needs root). The namespace has a loopback
+# of its own, so the servers listen on the registered TLS port.
+add_test(NAME e2e_ngircd_tls
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/tls-e2e.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+                 ${E2E_DIR}/e2e_ngircd_tls)
+set_tests_properties(e2e_ngircd_tls PROPERTIES TIMEOUT 300)

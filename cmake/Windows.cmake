@@ -27,10 +27,13 @@ add_library(talvo_objects OBJECT
     client/user_list.cpp
     net/commands.cpp
     net/connection.cpp
+    net/host_lookup.cpp
     net/registration.cpp
     net/send_line.cpp
     net/server_list.cpp
     net/socket_events.cpp
+    net/tls_connection.cpp
+    net/tls_session.cpp
     output/message_sound.cpp
     output/output_batch.cpp
     output/print_line.cpp
@@ -46,7 +49,7 @@ add_library(talvo_objects OBJECT
 )
 target_include_directories(talvo_objects PUBLIC ${PROJECT_SOURCE_DIR})
 
-set(TALVO_SYSTEM_LIBS ws2_32 comctl32 gdi32 user32 winmm kernel32)
+set(TALVO_SYSTEM_LIBS ws2_32 secur32 crypt32 comctl32 gdi32 user32 winmm kernel32)
 
 # The module object and its windows live only in the DLL: tests that link
 # talvo_objects and load the DLL see one module, the DLL's.

@@ -20,19 +20,22 @@ enum : intptr_t { kRefusedServicesLogin = 1, kRefusedJoin = 2 };
 
 void CIrcClient::OnSocketConnect(int error)
 {
-    HWND serverOutput = FindTab(m_szServer);
-
     if (m_socket == INVALID_SOCKET || error != 0) {
-        PrintLine(serverOutput, "\n%s*** Невозможно подключиться к IRC серверу", COLOUR_CONNECTION);
-        EnableWindow(GetControl(IDC_LOGOUT), FALSE);
-        // The attempt is over: its socket and socket library reference go too.
-        EndConnection();
-        // The login panel keeps the server tab in sight: it says why.
-        m_showTabsPending = 1;
-        ResetToLogin();
+        PrintLine(FindTab(m_szServer), "\n%s*** Невозможно подключиться к IRC серверу", COLOUR_CONNECTION);
+        AbandonConnection();
         return;
     }
+    // On the TLS port registration waits for the handshake and the
+    // certificate's check.
+    if (Tls()) {
+        StartTlsHandshake();
+        return;
+    }
+    SendRegistration();
+}
 
+void CIrcClient::SendRegistration()
+{
     SendLine("USER %s # # :%s\r\nNICK %s\r\n", m_szUserName, m_szRealName, m_szNick);
     SendServicesLogin();
     SendJoin("#marketbay");

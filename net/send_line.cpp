@@ -5,6 +5,7 @@
 
 #include "net/send_clock.h"
 #include "net/send_queue.h"
+#include "net/tls_session.h"
 #include "net/wire_text.h"
 #include "output/colours.h"
 #include "protocol/tokens.h"
@@ -18,7 +19,6 @@ namespace {
 // The record has no room for the queue: the dialog keeps it as a property
 // for as long as the connection lasts.
 const char kSendsProperty[] = "TalvoConnectionSends";
-const UINT_PTR kSendTimer = 1;
 
 DWORD WINAPI ReadTickCount()
 {
@@ -34,13 +34,19 @@ int SendToSocket(void* context, const char* bytes, size_t length)
     return WSAGetLastError() == WSAEWOULDBLOCK ? 0 : -1;
 }
 
+// On a TLS connection each line goes out as one record.
+int SendThroughTls(void* context, const char* bytes, size_t length)
+{
+    return ((CTlsSession*)context)->Send(bytes, length);
+}
+
 } // namespace
 
 DWORD(WINAPI* g_pfnSendTicks)() = &ReadTickCount;
 
 // One connection's outgoing side.
 struct CIrcClient::ConnectionSends {
-    explicit ConnectionSends(SOCKET socket) : queue(&SendToSocket, (void*)(uintptr_t)socket) {}
+    ConnectionSends(SocketSend send, void* context) : queue(send, context) {}
 
     CSendQueue queue;
     // The tab told that typed lines wait, told again when they have all gone.
@@ -55,7 +61,10 @@ CIrcClient::ConnectionSends* CIrcClient::Sends() const
 void CIrcClient::OpenSendQueue()
 {
     CloseSendQueue();
-    SetPropA(m_hDialog, kSendsProperty, (HANDLE) new ConnectionSends(m_socket));
+    CTlsSession* tls = Tls();
+    ConnectionSends* sends = tls ? new ConnectionSends(&SendThroughTls, tls)
+                                 : new ConnectionSends(&SendToSocket, (void*)(uintptr_t)m_socket);
+    SetPropA(m_hDialog, kSendsProperty, (HANDLE)sends);
 }
 
 void CIrcClient::CloseSendQueue()
@@ -150,17 +159,17 @@ void CIrcClient::SendQuitFirst(const char* quitLine)
     sends->szWaitingTab[0] = '\0';
     sends->queue.PutQuitFirst(quitLine, strlen(quitLine));
     FlushSendQueue();
+    // An encrypted connection closes with close_notify behind the QUIT; a
+    // QUIT still waiting for the socket ends the connection without it.
+    CTlsSession* tls = Tls();
+    if (tls && sends->queue.MillisecondsUntilNextLine(g_pfnSendTicks()) == kNoLineWaiting)
+        tls->SendCloseNotify();
 }
 
+// Records a full socket left half sent go before any further line.
 void CIrcClient::OnSocketWrite()
 {
+    if (CTlsSession* tls = Tls())
+        tls->FlushOutput();
     FlushSendQueue();
-}
-
-INT_PTR CIrcClient::OnDialogTimer(WPARAM id)
-{
-    if (id != kSendTimer)
-        return 0;
-    FlushSendQueue();
-    return 1;
 }

@@ -1,4 +1,5 @@
-// The one place that selects socket events and routes them to the handlers.
+// The one place that selects socket events and routes them, and the dialog's
+// timers, to the handlers.
 #include "client/irc_client.h"
 
 void CIrcClient::SelectSocketEvents()
@@ -17,5 +18,14 @@ INT_PTR CIrcClient::OnSocketEvent(HWND dialog, WPARAM wParam, LPARAM lParam)
     case FD_CONNECT: OnSocketConnect(WSAGETSELECTERROR(lParam)); return 1;
     case FD_CLOSE:   OnSocketClose();                         return 1;
     default:         return DefWindowProcA(dialog, WM_SOCKET_EVENT, wParam, lParam);
+    }
+}
+
+INT_PTR CIrcClient::OnDialogTimer(WPARAM id)
+{
+    switch (id) {
+    case kSendTimer:      FlushSendQueue();   return 1;
+    case kHandshakeTimer: OnHandshakeTimer(); return 1;
+    default:              return 0;
     }
 }

@@ -76,13 +76,13 @@ void PumpFor(DWORD milliseconds)
     PumpPending();
 }
 
-void LogInToLoopback(HWND dialog, const char* nick, unsigned short port)
+void LogInToLoopback(HWND dialog, const char* nick, const char* host, unsigned short port)
 {
     SetDlgItemTextA(dialog, IDC_NICK, nick);
     HWND servers = GetDlgItem(dialog, IDC_SERVER_LIST);
-    if (SendMessageA(servers, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "127.0.0.1") == CB_ERR)
-        SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "127.0.0.1");
-    SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM) "127.0.0.1");
+    if (SendMessageA(servers, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)host) == CB_ERR)
+        SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM)host);
+    SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)host);
     char text[8];
     snprintf(text, sizeof text, "%u", (unsigned)port);
     SetDlgItemTextA(dialog, IDC_PORT, text);

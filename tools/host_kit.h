@@ -27,8 +27,9 @@ void PumpPending();
 // Pumps for about `milliseconds`, waking on any message.
 void PumpFor(DWORD milliseconds);
 
-// Fills in the login panel for 127.0.0.1 at `port` and presses "Зайти".
-void LogInToLoopback(HWND dialog, const char* nick, unsigned short port);
+// Fills in the login panel for `host` (a name of this machine) at `port` and
+// presses "Зайти".
+void LogInToLoopback(HWND dialog, const char* nick, const char* host, unsigned short port);
 
 // The committed private pages of the process, counted region by region:
 // the figure of PrivateUsage, which reads zero under Wine.

@@ -5,7 +5,10 @@
 # where the kernel cannot run it; binutils tries that), CMake and
 # GoogleTest's sources, and clang with its sanitizer and fuzzer runtimes for
 # the native build, ImageMagick, sox and a font to draw the skin, and for the
-# end-to-end tests real IRC servers, NickServ, irssi, tmux and Python;
+# end-to-end tests real IRC servers, NickServ, irssi, tmux and Python; for
+# the TLS tests certtool to make a test authority, GnuTLS for both Wines'
+# Schannel, ip to bring up a private namespace's loopback and tcpdump to
+# capture what crosses it;
 # further packages may be named as arguments.
 # Does nothing when all is there.
 set -euo pipefail
@@ -18,6 +21,7 @@ packages=(
     util-linux procps
     imagemagick sox fonts-dejavu-core
     ngircd inspircd atheme-services irssi tmux python3
+    gnutls-bin libgnutls30 libgnutls30:i386 iproute2 tcpdump
     "$@"
 )
 

@@ -352,7 +352,7 @@ void Report(const char* when, size_t lines, DWORD start, HWND dialog)
 // welcomes the client onto the channel.
 bool LogIn(HWND dialog, Peer& peer)
 {
-    LogInToLoopback(dialog, kNick, peer.Port());
+    LogInToLoopback(dialog, kNick, "127.0.0.1", peer.Port());
     if (!peer.Accept())
         return false;
     const std::string welcome = std::string(":irc.test 001 ") + kNick + " :Добро пожаловать\r\n:" +

@@ -74,7 +74,7 @@ class Probe:
 
     START_TIMEOUT = 180  # a fresh Wine prefix takes a while, and its lock may be held
 
-    def __init__(self, build, source, workdir, windows):
+    def __init__(self, build, source, workdir, windows, prefix=None):
         self.log_path = os.path.join(workdir, "probe_host.log")
         self.stream = None
         programs = os.path.join(build, "bin")
@@ -85,7 +85,7 @@ class Probe:
         listener.listen(1)
         listener.settimeout(0.5)
         command = [os.path.join(source, "tools", "wine-run.sh"), "--prefix",
-                   os.path.join(build, "wineprefix"), "./probe_host.exe",
+                   prefix or os.path.join(build, "wineprefix"), "./probe_host.exe",
                    "--windows", str(windows), "--control", str(listener.getsockname()[1])]
         with open(self.log_path, "w") as log:
             self.process = subprocess.Popen(command, cwd=programs, stdout=log, stderr=subprocess.STDOUT,
@@ -237,7 +237,9 @@ class Irssi:
     """A real terminal client, driven by keys and read from its screen, in a
     UTF-8 terminal as today's users run it."""
 
-    def __init__(self, workdir, port, nick):
+    def __init__(self, workdir, port, nick, host="127.0.0.1", tls_authority=None):
+        """tls_authority: the certificate file that irssi's check of the
+        server's certificate trusts; None for a plain connection."""
         self.nick = nick
         # A tmux server of its own, its socket in the test's folder.
         self.socket = os.path.join(workdir, "tmux.socket")
@@ -245,7 +247,10 @@ class Irssi:
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, "config"), "w") as config:
             config.write(IRSSI_CONFIG.replace("@NICK@", nick))
-        command = f"env LC_ALL=C.UTF-8 irssi --home={home} -n {nick} -c 127.0.0.1 -p {port}"
+            if tls_authority:
+                config.write(IRSSI_TLS_SERVER.replace("@HOST@", host).replace("@PORT@", str(port))
+                             .replace("@AUTHORITY@", tls_authority))
+        command = f"env LC_ALL=C.UTF-8 irssi --home={home} -n {nick} -c {host} -p {port}"
         self.tmux("new-session", "-d", "-s", "irssi", "-x", "160", "-y", "60", command)
 
     def tmux(self, *args):
@@ -291,6 +296,14 @@ IRSSI_CONFIG = """settings = {
     autocreate_query_level = "none";
   };
 };
+"""
+
+
+# A connection to this server and port takes these settings: TLS, the
+# certificate checked against the test's authority.
+IRSSI_TLS_SERVER = """servers = (
+  { address = "@HOST@"; port = "@PORT@"; use_tls = "yes"; tls_verify = "yes"; tls_cafile = "@AUTHORITY@"; }
+);
 """
 
 
@@ -355,6 +368,53 @@ class Wire:
         except OSError:
             pass
         self.socket.close()
+
+
+# --- What crossed a port ---------------------------------------------------
+
+class Capture:
+    """tcpdump on loopback: the bytes of every TCP connection to one port."""
+
+    def __init__(self, workdir, name, port):
+        self.port = port
+        self.path = os.path.join(workdir, f"{name}.pcap")
+        # Immediate mode: packets held in the kernel's buffer when tcpdump is
+        # stopped would be lost.
+        command = ["tcpdump", "-i", "lo", "-n", "-U", "--immediate-mode", "-s", "0", "-Z", "root", "-w", self.path,
+                   f"tcp port {port}"]
+        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # tcpdump says "listening on lo" once it captures.
+        listening = self.process.stderr.readline()
+        if b"listening" not in listening:
+            raise Failed(f"tcpdump does not capture on port {port}: {listening!r}")
+
+    def stop(self):
+        """The connections' bytes: {(client port, "sent" or "received"): bytes}."""
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGINT)
+            self.process.wait(timeout=10)
+        with open(self.path, "rb") as capture:
+            return self.streams(capture.read())
+
+    def streams(self, pcap):
+        # Loopback frames carry an Ethernet header, then IPv4 and TCP.
+        streams = {}
+        offset = 24
+        while offset + 16 <= len(pcap):
+            captured = int.from_bytes(pcap[offset + 8:offset + 12], "little")
+            frame = pcap[offset + 16:offset + 16 + captured]
+            offset += 16 + captured
+            if len(frame) < 34 or frame[12:14] != b"\x08\x00" or frame[23] != 6:
+                continue
+            ip = frame[14:]
+            ip_length = int.from_bytes(ip[2:4], "big")
+            tcp = ip[(ip[0] & 0x0F) * 4:ip_length]
+            source, destination = int.from_bytes(tcp[0:2], "big"), int.from_bytes(tcp[2:4], "big")
+            payload = tcp[(tcp[12] >> 4) * 4:]
+            if payload:
+                key = (source, "sent") if destination == self.port else (destination, "received")
+                streams[key] = streams.get(key, b"") + payload
+        return streams
 
 
 # --- Servers ----------------------------------------------------------------

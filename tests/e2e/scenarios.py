@@ -2,11 +2,14 @@
 """End-to-end scenarios: the real DLL in the probe host under Wine, against a
 real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
 
-  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|outage --server ngircd|inspircd
+  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|outage|tls --server ngircd|inspircd
                --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
+               [--tls-port PORT --authority CERTIFICATE] [--prefix WINEPREFIX]
 
 The server runs already (a CTest fixture started it); the outage scenario
-stops and restarts the one in --rundir. Prints every check and closes with
+stops and restarts the one in --rundir. The tls scenario wants the server's
+TLS port too, and a Wine prefix that trusts the authority of its
+certificate (tests/e2e/tls-e2e.sh makes both). Prints every check and closes with
 "N passed, N failed"; exits non-zero on any failure."""
 import argparse
 import os
@@ -16,7 +19,7 @@ import sys
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-from harness import (Failed, Irssi, Probe, Servers, Tally, Wire, missing_programs, poll, port_open,
+from harness import (Capture, Failed, Irssi, Probe, Servers, Tally, Wire, missing_programs, poll, port_open,
                      wait_state)
 
 SERVER_TAB = "127.0.0.1"
@@ -41,10 +44,11 @@ class Scenario:
         self.options = options
         self.tally = tally
         self.port = options.port
+        self.server_tab = SERVER_TAB
         self.cleanups = []
 
     def probe(self, windows):
-        probe = Probe(self.options.build, self.options.source, self.options.workdir, windows)
+        probe = Probe(self.options.build, self.options.source, self.options.workdir, windows, self.options.prefix)
         self.cleanups.append(probe.close)
         return probe
 
@@ -68,7 +72,10 @@ class Scenario:
     # --- Steps shared by the scenarios ---
 
     def log_in(self, probe, window, nick, *secrets):
-        probe.act(" ".join(["login", str(window), SERVER_TAB, str(self.port), nick, *secrets]))
+        self.log_in_to(probe, window, self.port, nick, *secrets)
+
+    def log_in_to(self, probe, window, port, nick, *secrets):
+        probe.act(" ".join(["login", str(window), self.server_tab, str(port), nick, *secrets]))
 
     def wait(self, probe, window, what, condition, timeout=15):
         return wait_state(self.tally, probe, window, what, condition, timeout)
@@ -76,7 +83,7 @@ class Scenario:
     def wait_joined(self, probe, window, nick, users):
         state = self.wait(probe, window, f"{nick} is on {CHANNEL} with users {users}",
                           lambda st: st.has_line(CHANNEL, JOINED) and st.users == users and st.usable("input"))
-        self.tally.equal(f"window {window}: tabs after login", state.tab_names(), [SERVER_TAB, CHANNEL])
+        self.tally.equal(f"window {window}: tabs after login", state.tab_names(), [self.server_tab, CHANNEL])
         self.tally.check(f"window {window}: chat panel shown", state.on_chat_panel(), state.summary())
         return state
 
@@ -420,9 +427,96 @@ def outage(s):
     s.wait_joined(probe, 0, "keeper", ["@keeper"])
 
 
-SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "outage": outage}
+def tls(s):
+    """NickServ registers the module's nick and identifies it, and the module
+    chats with irssi: once on the server's plain port, once on its TLS port,
+    irssi on the same port as the module. Each port's traffic is captured:
+    the password crosses the plain port in clear (so the check can fail),
+    the TLS port only inside TLS records."""
+    s.server_tab = "localhost"
+    probe = s.probe(1)
+    watcher = s.wire("watcher")
+    plain = services_and_chat(s, probe, watcher, "plain", s.port)
+    encrypted = services_and_chat(s, probe, watcher, "tls", s.options.tls_port)
+
+    secrets = (b"PRIVMSG NickServ :register plainPass77 ", b"PRIVMSG NickServ :identify plainPass77\r\n",
+               b"the copper lot is ours")
+    sent = b"".join(data for (_, way), data in plain.items() if way == "sent")
+    for secret in secrets:
+        s.tally.check(f"plain port: the capture shows '{secret.decode().strip()}' in clear", secret in sent,
+                      sent[-600:])
+
+    # The module's two connections and irssi's.
+    s.tally.equal("TLS port: connections captured", len({client for client, _ in encrypted}), 3)
+    for (client, way), data in sorted(encrypted.items()):
+        s.tally.check(f"TLS port, connection {client} {way}: {len(data)} bytes, all in TLS records, "
+                      "no password, no chat text",
+                      whole_tls_records(data) and b"tlsPass77" not in data and b"the copper lot is ours" not in data,
+                      data[:64])
+
+
+def services_and_chat(s, probe, watcher, name, port):
+    """Registration, a chat with irssi and an identify on port; returns what
+    crossed it (Capture.stop)."""
+    nick, password, email = f"{name}user", f"{name}Pass77", f"{name}@example.org"
+    workdir = os.path.join(s.options.workdir, name)
+    os.makedirs(workdir)
+    capture = Capture(workdir, name, port)
+    s.cleanups.append(capture.stop)
+    authority = s.options.authority if port == s.options.tls_port else None
+    op = Irssi(workdir, port, f"{name}irc", "localhost", authority)
+    s.cleanups.append(op.close)
+    op.wait_screen(s.tally, f"{name}: connected", r"Welcome to the")
+    op.type(f"/join {CHANNEL}")
+    op.wait_screen(s.tally, f"{name}: joined", rf"{name}irc \[\S+\] has joined {CHANNEL}")
+
+    s.log_in_to(probe, 0, port, nick, password, email)
+    registered = f"-NickServ- {nick} is now registered to {email}, with the password {password}."
+    state = s.wait(probe, 0, f"{name}: NickServ registers the nick",
+                   lambda st: st.has_line("localhost", registered) and st.has_line(CHANNEL, JOINED))
+    encrypted = [line for line in state.lines("localhost") if line.startswith("*** Соединение зашифровано")]
+    if authority:
+        s.tally.check("tls: the server tab says the connection is encrypted and the certificate checked",
+                      len(encrypted) == 1 and re.fullmatch(r"\*\*\* Соединение зашифровано \(TLS 1\.[23]\), "
+                                                           r"сертификат сервера проверен\.", encrypted[0]),
+                      state.text("localhost"))
+    else:
+        s.tally.equal("plain: no word of encryption", encrypted, [])
+
+    probe.act("say 0 the copper lot is ours")
+    op.wait_screen(s.tally, f"{name}: irssi reads the module's line", rf"{nick}> the copper lot is ours$")
+    op.type("agreed, the copper lot is yours")
+    s.wait(probe, 0, f"{name}: shows irssi's line",
+           lambda st: st.has_line(CHANNEL, f"<{name}irc> agreed, the copper lot is yours"))
+
+    probe.act("logout 0")
+    s.wait(probe, 0, f"{name}: back on the login panel", lambda st: st.on_login_panel())
+    s.wait_nick_gone(watcher, nick)
+    s.log_in_to(probe, 0, port, nick, password)
+    s.wait(probe, 0, f"{name}: NickServ identifies the nick",
+           lambda st: st.has_line("localhost", f"-NickServ- You are now identified for {nick}.")
+           and st.has_line(CHANNEL, JOINED))
+    probe.act("logout 0")
+    s.wait(probe, 0, f"{name}: back on the login panel", lambda st: st.on_login_panel())
+    s.wait_nick_gone(watcher, nick)
+    op.close()
+    return capture.stop()
+
+
+def whole_tls_records(data):
+    """Whether data is a run of whole TLS records (type 20-23, version 3.x)."""
+    offset = 0
+    while offset + 5 <= len(data):
+        if data[offset] not in (20, 21, 22, 23) or data[offset + 1] != 3:
+            return False
+        offset += 5 + int.from_bytes(data[offset + 3:offset + 5], "big")
+    return offset == len(data) and offset > 0
+
+
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "outage": outage,
+             "tls": tls}
 NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"],
-         "paste": ["irssi", "tmux"], "outage": []}
+         "paste": ["irssi", "tmux"], "outage": [], "tls": ["irssi", "tmux", "tcpdump"]}
 
 
 def main():
@@ -434,6 +528,9 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--workdir", required=True)
     parser.add_argument("--rundir")
+    parser.add_argument("--tls-port", type=int)
+    parser.add_argument("--authority")
+    parser.add_argument("--prefix")
     options = parser.parse_args()
 
     shutil.rmtree(options.workdir, ignore_errors=True)

@@ -34,8 +34,8 @@ string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
 if(NOT lines)
     message(FATAL_ERROR "no imports found in ${DLL}")
 endif()
-set(system_dlls advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll
-                 user32.dll winmm.dll ws2_32.dll)
+set(system_dlls advapi32.dll comctl32.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll
+                 secur32.dll user32.dll winmm.dll ws2_32.dll)
 set(bad "")
 foreach(line IN LISTS lines)
     string(REGEX REPLACE "DLL Name: *" "" name "${line}")

@@ -1,7 +1,12 @@
 // The server connection under Wine against a scripted peer on loopback:
 // framing of received lines, PONG, sending, and the server's close.
 #include "client/control_ids.h"
+#include "net/host_lookup.h"
+#include "protocol/tokens.h"
 #include "support/chat_fixture.h"
+
+#include <algorithm>
+#include <memory>
 
 #include <string.h>
 
@@ -126,7 +131,7 @@ TEST_F(ConnectionTest, ServerCloseLeavesTheServerTabAndTheLoginPanel)
     // reference: only the peer's is left.
     int type = 0, length = sizeof type;
     EXPECT_EQ(SOCKET_ERROR, getsockopt(socket, SOL_SOCKET, SO_TYPE, (char*)&type, &length));
-    EXPECT_EQ(1, WinsockReferences());
+    EXPECT_EQ(WinsockReferencesAtStart() + 1, WinsockReferences());
 }
 
 TEST(ConnectionAttempt, RefusedConnectionIsReportedAndReleased)
@@ -135,13 +140,12 @@ TEST(ConnectionAttempt, RefusedConnectionIsReportedAndReleased)
     CIrcClient& client = window.Client();
     strcpy(client.m_szServer, "127.0.0.1");
     client.OpenTab(client.m_szServer);
-
     ASSERT_TRUE(client.Connect(UnusedPort()));
     client.m_connected = 1;
     ASSERT_TRUE(PumpUntil([&] { return client.m_connected == 0; }));
 
     EXPECT_EQ(0u, client.m_socket);
-    EXPECT_EQ(0, WinsockReferences());
+    EXPECT_EQ(WinsockReferencesAtStart(), WinsockReferences());
     const std::string output = window.OutputText("127.0.0.1");
     EXPECT_NE(std::string::npos, output.find("*** Соединяюсь с 127.0.0.1..."));
     EXPECT_NE(std::string::npos, output.find("*** Невозможно подключиться к IRC серверу"));
@@ -157,6 +161,140 @@ TEST(ConnectionAttempt, HostNameIsResolved)
     client.m_connected = 1;
     EXPECT_TRUE(PumpUntil([&] { return peer.TryAccept(); }));
     EXPECT_STREQ("localhost", client.m_szServerHost);
+}
+
+// A resolver that answers only when the test lets it, as a slow one would.
+class HeldResolver {
+public:
+    explicit HeldResolver(bool found) : m_pfnPrevious(g_pfnResolveHost)
+    {
+        s_found = found;
+        s_answer = CreateEventA(NULL, TRUE, FALSE, NULL);
+        g_pfnResolveHost = &Resolve;
+    }
+    ~HeldResolver()
+    {
+        Answer();
+        PumpUntil([] { return s_waiting == 0; });
+        g_pfnResolveHost = m_pfnPrevious;
+        CloseHandle(s_answer);
+    }
+
+    void Answer() { SetEvent(s_answer); }
+    static bool Asked() { return s_waiting > 0; }
+
+private:
+    static bool Resolve(const char*, in_addr* address)
+    {
+        InterlockedIncrement(&s_waiting);
+        WaitForSingleObject(s_answer, 10000);
+        address->s_addr = htonl(INADDR_LOOPBACK);
+        InterlockedDecrement(&s_waiting);
+        return s_found;
+    }
+
+    static HANDLE s_answer;
+    static volatile LONG s_waiting;
+    static bool s_found;
+    bool (*m_pfnPrevious)(const char*, in_addr*);
+};
+
+HANDLE HeldResolver::s_answer;
+volatile LONG HeldResolver::s_waiting;
+bool HeldResolver::s_found;
+
+class ResolutionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.reset(new TestChatWindow);
+        CopyText(Client().m_szServer, sizeof Client().m_szServer, "irc.slow.test");
+        CopyText(Client().m_szNick, sizeof Client().m_szNick, "tester");
+        Client().OpenTab(Client().m_szServer);
+    }
+
+    CIrcClient& Client() { return window->Client(); }
+
+    // Connects as the login panel does while the resolver holds its answer.
+    void StartConnecting()
+    {
+        ASSERT_TRUE(Client().Connect(peer.Port()));
+        Client().m_connected = 1;
+        Client().m_loginState = 2;
+        ASSERT_TRUE(PumpUntil([] { return HeldResolver::Asked(); }));
+    }
+
+    // Once the late answer has come and gone, nothing reached the peer and
+    // no socket library reference is left but the peer's.
+    void ExpectNothingLeft()
+    {
+        PumpUntil([&] { return peer.TryAccept(); }, 300);
+        EXPECT_FALSE(peer.Connected());
+        EXPECT_TRUE(PumpUntil([&] { return WinsockReferences() == WinsockReferencesAtStart() + 1; }));
+    }
+
+    IrcPeer peer;
+    std::unique_ptr<TestChatWindow> window;
+};
+
+TEST_F(ResolutionTest, ConnectReturnsBeforeTheAnswerAndGoesOnFromIt)
+{
+    HeldResolver resolver(true);
+    StartConnecting();
+    EXPECT_EQ(0u, Client().m_socket);
+    EXPECT_TRUE(Client().IsBeingConnected());
+    EXPECT_NE(std::string::npos, window->OutputText("irc.slow.test").find("*** Соединяюсь с irc.slow.test..."));
+
+    resolver.Answer();
+    ASSERT_TRUE(PumpUntil([&] {
+        return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n") != std::string::npos;
+    }));
+    EXPECT_FALSE(Client().IsBeingConnected());
+}
+
+TEST_F(ResolutionTest, UnknownNameIsSaidWhenTheAnswerComes)
+{
+    HeldResolver resolver(false);
+    StartConnecting();
+    resolver.Answer();
+    ASSERT_TRUE(PumpUntil([&] { return Client().m_connected == 0; }));
+    EXPECT_NE(std::string::npos,
+              window->OutputText("irc.slow.test").find("*** Невозможно получить ответ от IRC сервера."));
+    EXPECT_EQ(0, Client().m_loginState);
+    ExpectNothingLeft();
+}
+
+TEST_F(ResolutionTest, LogoutWhileResolvingEndsTheAttempt)
+{
+    HeldResolver resolver(true);
+    StartConnecting();
+    Client().OnLogoutButton();
+    EXPECT_FALSE(Client().IsBeingConnected());
+    resolver.Answer();
+    ExpectNothingLeft();
+}
+
+TEST_F(ResolutionTest, WindowClosedWhileResolvingLeavesNothing)
+{
+    HeldResolver resolver(true);
+    StartConnecting();
+    window.reset();
+    resolver.Answer();
+    ExpectNothingLeft();
+}
+
+TEST_F(ResolutionTest, AnswerToAnEarlierConnectIsIgnored)
+{
+    HeldResolver resolver(true);
+    StartConnecting();
+    ASSERT_TRUE(Client().Connect(peer.Port()));
+    resolver.Answer();
+    // Both answers come; only the second connects, once.
+    ASSERT_TRUE(PumpUntil([&] {
+        return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n") != std::string::npos;
+    }));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(1u, std::count(peer.Received().begin(), peer.Received().end(), 'J'));
 }
 
 TEST(ServerList, FiveServersFirstSelectedPort6667)

@@ -76,6 +76,19 @@ bool ButtonShowsImage(HWND button, const char* path)
     return same;
 }
 
+namespace {
+
+// System libraries of the process (the TLS ones) may hold references of
+// their own from the start.
+const int kReferencesAtStart = WinsockReferences();
+
+} // namespace
+
+int WinsockReferencesAtStart()
+{
+    return kReferencesAtStart;
+}
+
 int WinsockReferences()
 {
     int count = 0;

@@ -70,3 +70,5 @@ unsigned short UnusedPort();
 // Socket library references held by this process (WSAStartup calls not yet
 // balanced by WSACleanup); counted without changing them.
 int WinsockReferences();
+// Those held before any test ran; the count never drops below them.
+int WinsockReferencesAtStart();

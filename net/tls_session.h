@@ -1,0 +1,110 @@
+// One connection's TLS over Schannel, on the connection's own asynchronous
+// socket: the handshake, the server certificate's check, and the records
+// each way. Nothing is read or sent but through the socket it is given.
+#pragma once
+
+#include "net/tls_records.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#define SECURITY_WIN32
+#include <security.h>
+#include <schannel.h>
+
+#include <stdint.h>
+
+enum class TlsStep { Pending, Established, Refused };
+
+// A server that takes the connection and never finishes the handshake is
+// given up on after this long, the TCP connect included.
+const DWORD kTlsHandshakeTimeoutMs = 30000;
+
+// Why a connection was refused, as the user is told.
+enum class TlsRefusal {
+    None,
+    UnknownIssuer,   // no chain to a trusted root (self-signed too)
+    WrongName,       // the certificate names another server
+    Expired,         // outside its validity
+    BadCertificate,  // any other failed check: CertificateError() says which
+    NotTls,          // the server answered in plain text
+    ClosedEarly,     // the server closed before the handshake ended
+    HandshakeFailed, // Schannel refused: HandshakeError() says how
+    TimedOut,        // the handshake did not end in kTlsHandshakeTimeoutMs
+};
+
+class CTlsSession {
+public:
+    // host is the name the certificate must carry; it goes out as SNI.
+    // now: the tick count the handshake's time is counted from.
+    CTlsSession(SOCKET socket, const char* host, DWORD now);
+    ~CTlsSession();
+
+    CTlsSession(const CTlsSession&) = delete;
+    CTlsSession& operator=(const CTlsSession&) = delete;
+
+    // The client's hello goes out once the socket is connected.
+    TlsStep StartHandshake();
+    // Takes what the server sent and answers it, until the handshake ends.
+    // closed: the server has closed its side; what it left is read first.
+    TlsStep ContinueHandshake(bool closed);
+    // Refused once the handshake has taken too long (TimedOut).
+    TlsStep CheckHandshakeTime(DWORD now);
+    bool IsEstablished() const { return m_established; }
+    TlsRefusal Refusal() const { return m_refusal; }
+    SECURITY_STATUS HandshakeError() const { return m_handshakeError; }
+    DWORD CertificateError() const { return m_certificateError; }
+
+    // The certificate must chain to a trusted root and name the host; a
+    // refusal is remembered as Refusal(). Whatever Schannel checked itself
+    // is not relied on.
+    bool CheckServerCertificate();
+    // "TLS 1.2" and the like.
+    const char* DescribeProtocol() const;
+
+    // As recv for the plain text: the bytes given, 0 when nothing has come,
+    // negative when the connection cannot go on.
+    int Receive(char* bytes, int capacity);
+    // Decrypted or received bytes wait that no FD_READ will announce.
+    bool HasBufferedInput() const;
+
+    // As the send queue wants it: all the bytes taken (encrypted into one
+    // record), 0 while earlier records still wait for the socket or the
+    // handshake is not over, negative on failure.
+    int Send(const char* bytes, size_t length);
+    // Gives the socket what waits for it; false when the socket failed.
+    bool FlushOutput();
+    // The close_notify alert, behind every record already sent: the server
+    // learns the end was meant, not cut off. Nothing is sent after it.
+    bool SendCloseNotify();
+
+private:
+    TlsStep Refuse(TlsRefusal refusal);
+    // Reads what the socket has; false when the server has closed or the
+    // socket failed.
+    bool ReadSocket();
+    bool QueueOutput(const void* bytes, size_t length);
+    bool DecryptFirstRecord();
+    bool AcceptPostHandshakeMessage();
+
+    SOCKET m_socket;
+    DWORD m_startTicks;
+    wchar_t m_wszHost[256];
+    CredHandle m_credentials;
+    CtxtHandle m_context;
+    bool m_haveCredentials;
+    bool m_haveContext;
+    bool m_established;
+    bool m_closeNotified;
+    TlsRefusal m_refusal;
+    SECURITY_STATUS m_handshakeError;
+    DWORD m_certificateError;
+    SecPkgContext_StreamSizes m_sizes;
+    CTlsRecordBuffer m_input;
+    // Decrypted bytes not yet taken by Receive.
+    char m_plain[16384];
+    size_t m_plainStart;
+    size_t m_plainEnd;
+    // Records and handshake messages the socket has not taken yet.
+    char m_output[2 * kTlsLargestRecord];
+    size_t m_outputLength;
+};

@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""A TLS IRC server on loopback for the Wine tests of the client's TLS.
+
+    tls_peer.py CERT_DIR CONTROL_PORT TLS_PORT
+
+The test names a scenario for the next connection on the control port (one
+line) and reads back one line once that connection has ended: what the
+client sent after the handshake ("appdata N" bytes; of an accepted
+connection the lines "got ...", then how the client left: its lines, and
+"close_notify" when its TLS close came before its TCP one). The scenarios:
+
+  good MODE   certificate for localhost from the test authority; MODE says
+              how the encrypted bytes go out: whole (as they come), split
+              (the handshake and every record a few bytes per send), batched
+              (twenty records in one send), big (one record of 8 KB)
+  other       certificate for another name      self    a self-signed one
+  expired     an expired one                    plain   an IRC server
+  close       closes after the client's hello   without TLS ("plaintext
+                                                none": no IRC text came)
+  silent      takes the client's hello and never answers ("hello only":
+              nothing else came before the client closed)
+"""
+import socket
+import ssl
+import sys
+import time
+
+cert_dir, control_port, tls_port = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+SPLIT = 7
+
+
+def send(sock, data, mode):
+    if mode != "split":
+        sock.sendall(data)
+        return
+    for i in range(0, len(data), SPLIT):
+        sock.sendall(data[i:i + SPLIT])
+        time.sleep(0.001)
+
+
+def count_until_closed(sock, tls=None, incoming=None):
+    """Bytes of application data the client sends until it closes."""
+    total = 0
+    sock.settimeout(10)
+    while True:
+        try:
+            data = sock.recv(65536)
+        except (socket.timeout, ConnectionError):
+            return total
+        if not data:
+            return total
+        if tls is None:
+            total += len(data)
+            continue
+        incoming.write(data)
+        try:
+            total += len(tls.read(65536))
+        except ssl.SSLWantReadError:
+            pass
+        except ssl.SSLError:
+            return total
+
+
+class Session:
+    def __init__(self, sock, certificate, mode):
+        self.sock, self.mode = sock, mode
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(f"{cert_dir}/{certificate}.pem", f"{cert_dir}/{certificate}.key")
+        self.incoming, self.outgoing = ssl.MemoryBIO(), ssl.MemoryBIO()
+        self.tls = context.wrap_bio(self.incoming, self.outgoing, server_side=True)
+        self.pending = b""
+
+    def flush(self):
+        data = self.outgoing.read()
+        if data:
+            send(self.sock, data, self.mode)
+
+    def handshake(self):
+        try:
+            while True:
+                try:
+                    self.tls.do_handshake()
+                    self.flush()
+                    return True
+                except ssl.SSLWantReadError:
+                    pass
+                self.flush()
+                data = self.sock.recv(65536)
+                if not data:
+                    return False
+                self.incoming.write(data)
+        except (ssl.SSLError, OSError):
+            return False
+
+    def read_line(self):
+        """The client's next line; EOFError once it has sent close_notify."""
+        while b"\n" not in self.pending:
+            try:
+                data = self.tls.read(65536)
+                if not data:
+                    raise EOFError("close_notify")
+                self.pending += data
+                continue
+            except ssl.SSLWantReadError:
+                pass
+            data = self.sock.recv(65536)
+            if not data:
+                raise ConnectionError("closed")
+            self.incoming.write(data)
+        line, self.pending = self.pending.split(b"\n", 1)
+        return line.rstrip(b"\r").decode()
+
+    def write_records(self, records):
+        for record in records:
+            self.tls.write(record)
+        self.flush()
+
+
+def converse(session, mode):
+    """Registration in, the mode's traffic out, and a PING answered."""
+    got = []
+    while not got or not got[-1].startswith("JOIN"):
+        got.append(session.read_line())
+    notices = [f":irc.test NOTICE tester :got {line}\r\n".encode() for line in got]
+    if mode == "batched":
+        notices += [f":irc.test NOTICE tester :record {i:02d}\r\n".encode() for i in range(20)]
+        session.write_records(notices)
+    elif mode == "big":
+        filler = "".join(f":irc.test NOTICE tester :big {i:03d} {'x' * 100}\r\n" for i in range(70))
+        session.write_records([b"".join(notices) + filler.encode()])
+    else:
+        session.write_records([b"".join(notices)])
+    session.write_records([b"PING :done\r\n"])
+    while session.read_line() != "PONG :done":
+        pass
+    session.write_records([b":irc.test NOTICE tester :pong received\r\n"])
+    return "accepted " + "|".join(got) + " then " + "|".join(leaving(session))
+
+
+def leaving(session):
+    """The client's lines until it closes, and "close_notify" if it said so."""
+    seen = []
+    while True:
+        try:
+            seen.append(session.read_line())
+        except EOFError:
+            return seen + ["close_notify"]
+        except (OSError, ssl.SSLError):
+            return seen
+
+
+def run(scenario, sock):
+    sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    sock.settimeout(10)
+    kind, _, mode = scenario.partition(" ")
+    if kind == "plain":
+        sock.sendall(b":irc.test NOTICE * :*** Looking up your hostname...\r\n")
+        received = b""
+        while data := sock.recv(65536):
+            received += data
+        irc = any(word in received for word in (b"USER", b"NICK", b"PRIVMSG"))
+        return "plaintext seen" if irc else "plaintext none"
+    if kind == "close":
+        sock.recv(65536)
+        return "closed"
+    if kind == "silent":
+        hello = sock.recv(65536)
+        rest = count_until_closed(sock)
+        return "hello only" if hello[:1] == b"\x16" and rest == 0 else f"hello {hello[:1]!r}, then {rest} bytes"
+    certificate = {"good": "localhost", "other": "other", "self": "self", "expired": "expired"}[kind]
+    session = Session(sock, certificate, mode or "whole")
+    if not session.handshake():
+        return "handshake failed"
+    if kind == "good":
+        return converse(session, mode)
+    return f"appdata {count_until_closed(sock, session.tls, session.incoming)}"
+
+
+def main():
+    control = socket.create_server(("127.0.0.1", control_port))
+    server = socket.create_server(("127.0.0.1", tls_port))
+    print("ready", flush=True)
+    while True:
+        connection, _ = control.accept()
+        with connection, connection.makefile("rwb", buffering=0) as stream:
+            for line in stream:
+                client, _ = server.accept()
+                with client:
+                    try:
+                        result = run(line.decode().strip(), client)
+                    except (OSError, ssl.SSLError) as error:
+                        result = f"error {error}"
+                stream.write((result + "\n").encode())
+
+
+main()
