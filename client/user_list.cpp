@@ -44,6 +44,9 @@ void DeleteEntryAt(HWND list, int index)
 // from the top reads every one of them, which in a channel of ten thousand
 // makes every departure slow. Names that show alike (letters code page 1251
 // lacks) stand side by side; their wire forms tell them apart.
+// The box took its ANSI texts in the system code page, whatever its locale's
+// own: the compare reads them the same way (LOCALE_USE_CP_ACP), or under a
+// user locale of another code page its order is not the box's.
 LRESULT FindEntry(HWND list, const char* wire)
 {
     if (!wire[0])
@@ -57,7 +60,7 @@ LRESULT FindEntry(HWND list, const char* wire)
         if (SendMessageA(list, LB_GETTEXTLEN, index, 0) >= (LRESULT)sizeof entry)
             return CSTR_GREATER_THAN;
         SendMessageA(list, LB_GETTEXT, index, (LPARAM)entry);
-        return CompareStringA(locale, NORM_IGNORECASE, entry, -1, shown, -1);
+        return CompareStringA(locale, NORM_IGNORECASE | LOCALE_USE_CP_ACP, entry, -1, shown, -1);
     };
     int low = 0;
     int high = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);

@@ -1,4 +1,5 @@
-// The piece cutters on arbitrary text: the word reader, numeric replies,
+// The piece cutters on arbitrary text: the word reader, numeric replies
+// (with their calendar text),
 // CTCP requests and replies and their answers, typed text cut for the wire,
 // and the login panel's rules. The first byte chooses the cutter.
 #include "client/login_rules.h"
@@ -7,9 +8,11 @@
 #include "net/outgoing_text.h"
 #include "protocol/ctcp.h"
 #include "protocol/numeric_pieces.h"
+#include "protocol/numeric_time.h"
 #include "protocol/words.h"
 
 #include <stdint.h>
+#include <time.h>
 
 namespace {
 
@@ -42,6 +45,26 @@ void ReadWords(FuzzedDataProvider& data)
     SkipOne(text.get(), data.ConsumeIntegral<char>());
 }
 
+// The time text of a reply: the native calendar conversion stands in for the
+// module's runtime, and a calendar made of the reply's numbers probes the
+// range checks.
+void FormatTimes(const NumericPieces& pieces)
+{
+    char text[kTimeTextSize];
+    const time_t seconds = (time_t)pieces.time;
+    struct tm calendar;
+    if (gmtime_r(&seconds, &calendar))
+        Expect(FormatCalendarTime(calendar, text, sizeof text) && strlen(text) == 24);
+
+    const int32_t n = pieces.idleSeconds;
+    calendar.tm_wday = n % 8;
+    calendar.tm_mon = n % 13;
+    calendar.tm_mday = n % 33;
+    calendar.tm_year = n;
+    const bool formatted = FormatCalendarTime(calendar, text, sizeof text);
+    Expect(strlen(text) == (formatted ? 24u : 0u));
+}
+
 void CutNumeric(FuzzedDataProvider& data)
 {
     const NumericKind kind = data.ConsumeBool()
@@ -59,6 +82,7 @@ void CutNumeric(FuzzedDataProvider& data)
     Expect(pieces.headLength >= 0 && (size_t)pieces.headLength <= strlen(pieces.text));
     Expect(WithinText(pieces.tail, rest) || strcmp(pieces.tail, kMissingPiece) == 0 ||
            pieces.tail[0] == '\0');
+    FormatTimes(pieces);
 }
 
 // Nick and word come from the client and never hold a line break or \x01.

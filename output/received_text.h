@@ -6,6 +6,9 @@
 #pragma once
 
 #include "net/wire_text.h"
+#include "output/format_walk.h"
+
+#include <stdarg.h>
 
 class CReceivedTextScope {
 public:
@@ -22,3 +25,7 @@ public:
 private:
     LineEncoding m_outer;
 };
+
+// Formats a line to print as UTF-8, reading its pieces in the current
+// scope's encoding.
+void FormatLine(char (&text)[kFormattedLineSize], const char* format, va_list args);

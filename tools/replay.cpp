@@ -1,6 +1,6 @@
 // Plays a server transcript into a logged-in chat window and judges what the
-// window sent back. The module is loaded through its exports only; a peer on
-// loopback plays the server.
+// window sent back and what it shows. The module is loaded through its
+// exports only; a peer on loopback plays the server.
 //
 //   replay.exe TRANSCRIPT [SEED]
 //
@@ -14,14 +14,26 @@
 // every broken rule. Exit code 0 only when the window survived (it exists and
 // answers messages) and broke no rule: each sent line ends in CR LF, holds no
 // other CR, LF or NUL, takes at most 512 bytes, and is registration (USER,
-// NICK, JOIN, NickServ), PONG, QUIT after a KICK or 432 in the transcript, or
-// a CTCP answer within the answer budget. A crash ends the process itself.
+// NICK, JOIN, NickServ), PONG, QUIT once the transcript ended the session,
+// or a CTCP answer within the answer budget. Only a KICK of the window's own
+// nick or a 432 refusing it, read as parsed lines, end the session: the
+// window may then say QUIT and close, and that line must be the
+// transcript's last. TRANSCRIPT with ".expect" for ".irc", when present,
+// says what the window must and must not show (see JudgeWindow). A crash
+// ends the process itself.
 #include <winsock2.h>
 
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
-#include "tools/host_kit.h"
+#include "net/line_assembler.h"
 #include "protocol/ctcp.h"
+#include "protocol/line_parser.h"
+#include "protocol/tokens.h"
+#include "protocol/words.h"
+#include "tools/host_kit.h"
+
+#include <commctrl.h>
+#include <richedit.h>
 
 #include <ctype.h>
 #include <stdint.h>
@@ -175,13 +187,47 @@ bool StartsWith(const std::string& text, const char* head)
     return text.compare(0, strlen(head), head) == 0;
 }
 
-// Case-insensitive: whether the transcript holds the command anywhere.
-bool MentionsCommand(const std::string& transcript, const char* command)
+// One line of the transcript as the client frames and parses it.
+struct TranscriptLine {
+    size_t end;        // offset just past its line feed
+    bool endsSession;  // a KICK of our nick, or a 432 refusing it
+};
+
+struct TranscriptFraming {
+    const std::string* transcript;
+    char buffer[2048];  // the client's line buffer
+    std::vector<TranscriptLine> lines;
+};
+
+// Decided by the parsed command and target, as the handlers read them.
+bool EndsSession(const char* received)
 {
-    std::string upper = transcript;
-    for (char& c : upper)
-        c = (char)toupper((unsigned char)c);
-    return upper.find(command) != std::string::npos;
+    static ParsedLine line;
+    if (!ParseLine(received, line) || !line.hasPrefix || IsIgnoredSender(line.sender))
+        return false;
+    if (ReadCommandNumber(line.command) == 432)
+        return EqualsIgnoringAsciiCase(line.target, kNick);
+    if (!EqualsIgnoringAsciiCase(line.command, "KICK"))
+        return false;
+    char victim[kTokenSize];
+    WordReader(line.rest).Next(victim, sizeof victim);
+    return EqualsIgnoringAsciiCase(victim, kNick);
+}
+
+bool OnTranscriptLine(void* context)
+{
+    TranscriptFraming& framing = *static_cast<TranscriptFraming*>(context);
+    const size_t start = framing.lines.empty() ? 0 : framing.lines.back().end;
+    framing.lines.push_back({ framing.transcript->find('\n', start) + 1, EndsSession(framing.buffer) });
+    return true;
+}
+
+std::vector<TranscriptLine> FrameTranscript(const std::string& transcript)
+{
+    TranscriptFraming framing = { &transcript, {}, {} };
+    AppendReceivedBytes(framing.buffer, sizeof framing.buffer, 0, transcript.data(), (int)transcript.size(),
+                        &OnTranscriptLine, &framing);
+    return framing.lines;
 }
 
 bool IsCtcpAnswer(const std::string& text)
@@ -263,14 +309,18 @@ void LogIn(HWND dialog, unsigned short port)
 }
 
 // Plays the transcript in seeded chunks; false when the client left first.
-bool Play(LoopbackPeer& peer, const std::string& transcript, unsigned long seed)
+// `reached` is how far the client may have read: the end of the chunk it
+// left during, or the whole.
+bool Play(LoopbackPeer& peer, const std::string& transcript, unsigned long seed, size_t& reached)
 {
     std::mt19937 sizes(seed);
+    reached = transcript.size();
     for (size_t offset = 0; offset < transcript.size();) {
         const size_t count = 1 + sizes() % kLargestChunk;
         const size_t taken = count < transcript.size() - offset ? count : transcript.size() - offset;
         if (!peer.Send(transcript.data() + offset, taken)) {
             printf("the client left after %u of %u bytes\n", (unsigned)offset, (unsigned)transcript.size());
+            reached = offset + taken;
             return false;
         }
         offset += taken;
@@ -278,6 +328,28 @@ bool Play(LoopbackPeer& peer, const std::string& transcript, unsigned long seed)
         peer.Drain();
     }
     return true;
+}
+
+// A client that closed the connection must have read a line that ended the
+// session, said QUIT, and left nothing of the transcript unread behind it.
+void JudgeClose(Judge& judge, const std::vector<SentLine>& sent, const std::vector<TranscriptLine>& lines,
+                size_t reached)
+{
+    size_t ending = 0;
+    while (ending < lines.size() && lines[ending].end <= reached && !lines[ending].endsSession)
+        ++ending;
+    if (ending < lines.size() && lines[ending].end > reached)
+        ending = lines.size();
+    if (ending == lines.size()) {
+        judge.faults.push_back("the client closed the connection, yet no line ended the session");
+        return;
+    }
+    if (ending + 1 < lines.size()) {
+        judge.faults.push_back("the session ended at line " + std::to_string(ending + 1) + " of " +
+                               std::to_string(lines.size()) + ": the lines after it were never read");
+    }
+    if (sent.empty() || !StartsWith(sent.back().bytes, "QUIT "))
+        judge.faults.push_back("the client closed the connection without a QUIT as its last line");
 }
 
 // Sends a PING and waits (bounded) for its PONG or for the client to leave.
@@ -296,6 +368,157 @@ bool Synchronise(LoopbackPeer& peer, bool afterLineFeed)
         }
     }
     return false;
+}
+
+// What the window shows, in UTF-8: each conversation's text (line breaks
+// as '\n'), the tab names and the user list's entries.
+struct Shown {
+    std::vector<std::string> conversations;
+    std::vector<std::string> tabs;
+    std::vector<std::string> users;
+};
+
+std::string Utf8(const wchar_t* text, int length)
+{
+    std::string utf8(length * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], (int)utf8.size(), NULL, NULL));
+    return utf8;
+}
+
+// The controls' ANSI texts are the module's code page, 1251.
+std::string Utf8FromModule(const char* text)
+{
+    std::wstring wide(strlen(text) + 1, L'\0');
+    const int length = MultiByteToWideChar(1251, 0, text, -1, &wide[0], (int)wide.size());
+    return Utf8(wide.c_str(), length > 0 ? length - 1 : 0);
+}
+
+std::string ConversationText(HWND output)
+{
+    GETTEXTLENGTHEX lengthQuery = { GTL_NUMCHARS | GTL_PRECISE, 1200 };
+    const LRESULT length = SendMessageW(output, EM_GETTEXTLENGTHEX, (WPARAM)&lengthQuery, 0);
+    std::wstring text(length > 0 ? length + 1 : 1, L'\0');
+    GETTEXTEX query = {};
+    query.cb = (DWORD)(text.size() * sizeof(wchar_t));
+    query.flags = GT_DEFAULT;
+    query.codepage = 1200;
+    SendMessageW(output, EM_GETTEXTEX, (WPARAM)&query, (LPARAM)&text[0]);
+    std::string utf8 = Utf8(text.c_str(), (int)wcslen(text.c_str()));
+    for (char& c : utf8) {
+        if (c == '\r')
+            c = '\n';
+    }
+    return utf8;
+}
+
+BOOL CALLBACK CollectPage(HWND child, LPARAM shown)
+{
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof name);
+    HWND output = GetDlgItem(child, IDC_OUTPUT);
+    if (strcmp(name, "#32770") == 0 && output)
+        ((Shown*)shown)->conversations.push_back(ConversationText(output));
+    return TRUE;
+}
+
+Shown ReadWindow(HWND dialog)
+{
+    Shown shown;
+    HWND tabs = GetDlgItem(dialog, IDC_TABS);
+    EnumChildWindows(tabs, &CollectPage, (LPARAM)&shown);
+    const int tabCount = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < tabCount; ++i) {
+        char name[1024] = "";
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = name;
+        item.cchTextMax = sizeof name;
+        SendMessageA(tabs, TCM_GETITEMA, i, (LPARAM)&item);
+        shown.tabs.push_back(Utf8FromModule(name));
+    }
+    HWND list = GetDlgItem(dialog, IDC_USER_LIST);
+    const int userCount = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < userCount; ++i) {
+        std::string entry(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, (LPARAM)&entry[0]);
+        shown.users.push_back(Utf8FromModule(entry.c_str()));
+    }
+    return shown;
+}
+
+bool AnyHolds(const std::vector<std::string>& texts, const std::string& piece)
+{
+    for (const std::string& text : texts) {
+        if (text.find(piece) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+bool AnyIs(const std::vector<std::string>& texts, const std::string& whole)
+{
+    for (const std::string& text : texts) {
+        if (text == whole)
+            return true;
+    }
+    return false;
+}
+
+// An expectation's text: UTF-8, with \xNN for any byte and \\ for '\'.
+std::string Unescape(const std::string& text)
+{
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
+            bytes += (char)strtoul(text.substr(i + 2, 2).c_str(), NULL, 16);
+            i += 3;
+        } else if (text[i] == '\\' && i + 1 < text.size()) {
+            bytes += text[++i];
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
+// Judges what the window shows against the expectation file, which holds
+// one check a line ('#' starts a comment):
+//   shows TEXT   some conversation shows TEXT
+//   lacks TEXT   no conversation, tab name or user list entry holds TEXT
+//   tab NAME     a tab is named NAME
+//   lists ENTRY  the user list holds ENTRY exactly
+//   count N      the user list holds N entries
+void JudgeWindow(Judge& judge, const Shown& shown, const std::string& expectations)
+{
+    size_t checks = 0;
+    for (size_t start = 0; start < expectations.size();) {
+        size_t end = expectations.find('\n', start);
+        if (end == std::string::npos)
+            end = expectations.size();
+        const std::string line = expectations.substr(start, end - start);
+        start = end + 1;
+        const size_t space = line.find(' ');
+        if (line.empty() || line[0] == '#' || space == std::string::npos)
+            continue;
+        const std::string kind = line.substr(0, space);
+        const std::string text = Unescape(line.substr(space + 1));
+        ++checks;
+        if (kind == "shows" && !AnyHolds(shown.conversations, text))
+            judge.Fault("the window does not show", text);
+        else if (kind == "lacks" && (AnyHolds(shown.conversations, text) || AnyHolds(shown.tabs, text) ||
+                                     AnyHolds(shown.users, text)))
+            judge.Fault("the window shows", text);
+        else if (kind == "tab" && !AnyIs(shown.tabs, text))
+            judge.Fault("no tab is named", text);
+        else if (kind == "lists" && !AnyIs(shown.users, text))
+            judge.Fault("the user list lacks", text);
+        else if (kind == "count" && shown.users.size() != strtoul(text.c_str(), NULL, 10))
+            judge.Fault("the user list holds " + std::to_string(shown.users.size()) + " entries, not", text);
+        else if (kind != "shows" && kind != "lacks" && kind != "tab" && kind != "lists" && kind != "count")
+            judge.Fault("unknown expectation", line);
+    }
+    printf("window: %u conversations, %u tabs, %u users, %u expectations\n", (unsigned)shown.conversations.size(),
+           (unsigned)shown.tabs.size(), (unsigned)shown.users.size(), (unsigned)checks);
 }
 
 bool WindowAnswers(HWND dialog)
@@ -343,12 +566,17 @@ int main(int argc, char** argv)
 
     // A window still connected must answer the closing PING: otherwise it
     // stopped reading, or lost its place in the stream.
-    const bool played = Play(peer, transcript, seed);
+    size_t reached = 0;
+    const bool played = Play(peer, transcript, seed, reached);
     const bool synchronised = played && Synchronise(peer, !transcript.empty() && transcript.back() == '\n');
     PumpUntilIdle(200);
     peer.Drain();
 
-    Judge judge = { MentionsCommand(transcript, "KICK") || MentionsCommand(transcript, "432"), {}, {} };
+    const std::vector<TranscriptLine> lines = FrameTranscript(transcript);
+    bool sessionEnds = false;
+    for (const TranscriptLine& line : lines)
+        sessionEnds = sessionEnds || line.endsSession;
+    Judge judge = { sessionEnds, {}, {} };
     for (size_t i = 0; i < peer.Lines().size(); ++i) {
         const SentLine& line = peer.Lines()[i];
         printf("%s %s\n", i < loginLines ? "login:" : "sent: ", Escape(line.bytes).c_str());
@@ -357,10 +585,19 @@ int main(int argc, char** argv)
     if (!peer.Unfinished().empty())
         judge.Fault("line not ended by CR LF", peer.Unfinished());
     judge.CheckAnswerPace();
-    if (!synchronised && !peer.Closed())
+    if (peer.Closed())
+        JudgeClose(judge, peer.Lines(), lines, reached);
+    else if (!synchronised)
         judge.faults.push_back("the closing PING was not answered, yet the connection is open");
 
     const bool survived = WindowAnswers(dialog);
+    if (survived) {
+        std::string expectations;
+        const std::string path = argv[1];
+        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".irc") == 0)
+            ReadTranscript((path.substr(0, path.size() - 4) + ".expect").c_str(), expectations);
+        JudgeWindow(judge, ReadWindow(dialog), expectations);
+    }
     printf("verdict: %s, %u lines sent, %u CTCP answers, %u rules broken\n",
            survived ? "survived" : "did not survive", (unsigned)peer.Lines().size(),
            (unsigned)judge.answerTicks.size(), (unsigned)judge.faults.size());

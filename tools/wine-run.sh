@@ -48,7 +48,8 @@ case "$(pe_machine "$program" 2>/dev/null)" in
 esac
 
 export WINEPREFIX=$prefix
-export WINEDEBUG=-all
+# A caller may ask for a channel (WINEDEBUG=warn+heap); quiet otherwise.
+export WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=ru_RU.UTF-8
 # No Mono or Gecko installer dialogs in a fresh prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="

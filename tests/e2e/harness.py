@@ -356,11 +356,14 @@ class Wire:
                 self.lines.append(line)
 
     def online(self, nick):
-        """Whether the server still knows the nick (ISON)."""
+        """Whether the server still knows the nick (ISON). A watcher whose
+        answers stop fails the scenario: silence is not "gone"."""
         since = self.mark()
         self.send(f"ISON {nick}")
         reply = self.wait(rb" 303 ", since)
-        return reply is not None and nick.encode() in reply.split(b" ", 3)[3].lower()
+        if reply is None:
+            raise Failed(f"{self.nick}: no answer to ISON {nick}")
+        return nick.encode() in reply.split(b" ", 3)[3].lower()
 
     def close(self):
         try:

@@ -140,7 +140,7 @@ def format_codes():
         b":" + d + b"!u@h PRIVMSG #marketbay :\x01ACTION " + d + b"\x01",
         b":" + d + b"!u@h PRIVMSG tester :\x01" + d + b" " + d + b"\x01",
         b":" + d + b"!u@h NOTICE tester :\x01" + d + b" " + d + b"\x01",
-        b"NOTICE AUTH :*** " + d, b"ERROR :" + d, d + b" " + d + b" :" + d,
+        b"NOTICE AUTH :*** " + d, d + b" " + d + b" :" + d,
         SERVER + b" 311 tester " + d + b" " + d + b" " + d + b" * :" + d,
         SERVER + b" 312 tester " + d + b" " + d + b" :" + d,
         SERVER + b" 317 tester " + d + b" 5 1700000000 :" + d,
@@ -149,6 +149,8 @@ def format_codes():
         SERVER + b" 353 tester = #marketbay :" + d, SERVER + b" 366 tester #marketbay :" + d,
         SERVER + b" 401 tester " + d + b" :" + d, SERVER + b" 999 tester " + d + b" :" + d,
         b":" + d + b"!u@h KICK #marketbay " + d + b" :" + d)
+    # ERROR closes every tab but the server's: alone, so that the others are read.
+    yield "printf-in-error", lines(b"ERROR :Closing link " + d, b"NOTICE AUTH :*** " + d, b"ERROR " + d)
     ends = [b"\x03", b"\x031", b"\x0312", b"\x0312,", b"\x0312,3", b"\x0399,99", b"\x02", b"\x1f", b"\x16", b"\x0f",
             b"\x03,", b"\x03,5"]
     yield "codes-at-the-end", lines(*(ALICE + b" PRIVMSG #marketbay :text" + end for end in ends),
@@ -173,11 +175,12 @@ def state():
     yield "nick-long", lines(b":tester!t@h NICK :" + long, b":" + long + b"!t@h PRIVMSG #marketbay :me",
                              ALICE + b" PRIVMSG " + long + b" :to the new nick", b":" + long + b"!t@h NICK :tester",
                              ALICE + b" NICK :" + long)
-    # Being kicked ends the connection, so the kicks of "tester" come last.
+    # Being kicked ends the connection: each kick of "tester" is the last
+    # line of its transcript, so that every line before it is read.
     yield "kick-part-unjoined", lines(b":op!o@h KICK #nowhere alice :bye", b":tester!t@h PART #nowhere :bye",
                                       ALICE + b" PART #nowhere", b":tester!t@h PART nowhere",
-                                      b":op!o@h KICK #marketbay nobody :x", b":op!o@h KICK #nowhere tester :bye",
-                                      b":op!o@h KICK nowhere tester")
+                                      b":op!o@h KICK #marketbay nobody :x", b":op!o@h KICK #nowhere tester :bye")
+    yield "kick-without-channel", lines(ALICE + b" PRIVMSG #marketbay :before", b":op!o@h KICK nowhere TESTER")
     yield "names-10000", lines(*(SERVER + b" 353 tester = #marketbay :u%d @o%d +v%d" % (i, i, i) for i in range(10000)),
                                SERVER + b" 366 tester #marketbay :End of /NAMES list.")
     yield "private-senders-150", lines(*(b":p%d!p@h PRIVMSG tester :hello %d" % (i, i) for i in range(150)),
@@ -200,6 +203,65 @@ def encoding():
     yield "cut-inside-letters", lines(*(say + b"a" * pad + letters for pad in range(4)))
 
 
+def escaped(text):
+    """An expectation's text: UTF-8, control bytes and '\\' as \\xNN."""
+    return "".join("\\x%02x" % ord(c) if ord(c) < 0x20 or c == "\\" else c for c in text)
+
+
+D = "%s%n%x%p%d%%"
+# What the window must show, and must not, once a transcript was played:
+# "group/name": [(kind, text)], kinds as the replay tool reads them.
+EXPECTATIONS = {
+    "framing/overlong-line": [("shows", "<alice> " + "x" * 2006 + "\n"), ("shows", "<alice> after")],
+    "framing/overlong-without-line-feed": [("shows", "<alice> after")],
+    "framing/cr-without-lf": [("shows", "\n<alice> one"), ("lacks", "two"), ("lacks", "three")],
+    "framing/line-feed-only": [("shows", "\n<alice> one\n"), ("shows", "\n<alice> three")],
+    "framing/nul-bytes": [("shows", "\n<alice> be"), ("lacks", "fore"),
+                          ("shows", "*** ctcp/version request from alice!a@example.net")],
+    "framing/burst-3000-lines": [("shows", "<u0> burst line 0\n"), ("shows", "<u49> burst line 1499\n"),
+                                 ("shows", "<u49> burst line 2999")],
+    "framing/high-bytes": [("shows", "<alice> bom"), ("shows", "<яя> я\x01\x04\x05\x07\x08\t")],
+    "tokens/unclosed-quotes": [("shows", '<alice> "unclosed'), ("lists", '"a'), ("lists", "'b")],
+    "tokens/long-nicks": [("shows", "<" + "n" * 95 + "> x"), ("lists", "n" * 1000), ("lists", "@" + "n" * 1000),
+                          ("count", "2")],
+    "tokens/odd-prefixes": [("shows", "<a> x"), ("tab", ":alice"), ("lacks", "(null)")],
+    "tokens/blanks": [("shows", "<alice> leading"), ("lacks", "(null)")],
+    "missing/join": [("shows", "*** alice приходит"), ("lists", "alice"), ("lists", "irc.test"), ("count", "4")],
+    "missing/privmsg": [("tab", "alice"), ("tab", "irc.test"), ("shows", "\n<tester> "), ("lacks", "(null)")],
+    "missing/kick": [("shows", "*** Вы находитесь на канале #marketbay"), ("lacks", "(null)")],
+    "missing/353": [("shows", "Список пользователей на канале"), ("lacks", "(null)")],
+    "missing/432": [("shows", "Неверный ник"), ("tab", "#marketbay"), ("lacks", "(null)")],
+    "missing/001": [("shows", "[command:001] "), ("lacks", "(null)")],
+    "numbers/idle-seconds": [("shows", "bob idle 2147483647 seconds"), ("shows", "bob idle -2147483648 seconds"),
+                             ("lacks", "bob idle 4294967295")],
+    "numbers/times": [("shows", "Дата установки темы канала: Thu Jan 01 00:00:00 1970"), ("lacks", "(null)")],
+    "ctcp/unterminated": [("shows", "* alice waves"), ("shows", "*** ctcp/FINGER request from alice")],
+    "ctcp/cr-in-parameter": [("lacks", "NICK evil"), ("lacks", "QUIT"),
+                             ("shows", "*** ctcp/version request from alice!a@example.net")],
+    "ctcp/flood-200": [("tab", "f6"), ("shows", "*** ctcp/version request from f3!f@h")],
+    "ctcp/long-parameters": [("shows", "*** ctcp/FOO request from alice: zzz"), ("shows", "* alice zzz")],
+    "format/printf-directives": [("shows", "<" + D + "> " + D + "\n"), ("shows", "*** " + D + " приходит"),
+                                 ("shows", "-" + D + "- " + D), ("lacks", "(null)"), ("lacks", "(nil)")],
+    "format/printf-in-error": [("shows", "\n*** " + D + "\n"), ("shows", "\n-127.0.0.1- *** " + D + "\n"),
+                               ("lacks", "(null)")],
+    "format/codes-at-the-end": [("shows", "<alice> text,99\n"), ("lacks", "\x03"), ("lacks", "\x02"),
+                                ("lacks", "\x1f"), ("lacks", "\x16"), ("lacks", "\x0f")],
+    "format/hundreds-of-codes": [("shows", "<alice> " + "1" * 1798 + "\n"), ("shows", "<alice> ,05,05,05"),
+                                 ("lacks", "\x03"), ("lacks", "\x02")],
+    "format/codes-at-boundaries": [("shows", "bafter"), ("lacks", "\x03"), ("lacks", "\x02")],
+    "state/nick-long": [("shows", "<alice> to the new nick"), ("lists", "tester"), ("count", "3")],
+    "state/nick-empty": [("shows", "<alice> after"), ("tab", "alice")],
+    "state/names-10000": [("count", "30000"), ("lists", "@o9999"), ("lists", "+v0"), ("lists", "u5000")],
+    "state/private-senders-150": [("tab", "p97"), ("lacks", "<p98>"), ("shows", "<p0> again 0")],
+    "state/kick-part-unjoined": [("shows", "*** ты был выкинут с канала #nowhere пользователем op (bye)")],
+    "state/kick-without-channel": [("shows", "*** ты был выкинут с канала nowhere пользователем op ()")],
+    "encoding/broken-utf8": [("shows", "<alice> \U0001F600 ok"), ("shows", "<alice> overАЇlong"),
+                             ("shows", "torn nick")],
+    "encoding/disguising-characters": [("lacks", "\u202e"), ("lacks", "\u2066"), ("lacks", "\ufeff"),
+                                       ("shows", "anya приходит")],
+    "encoding/cut-inside-letters": [("shows", "<alice> aaaяяя"), ("lacks", "\ufffd\ufffd")],
+}
+
 GROUPS = {"framing": framing, "tokens": tokens, "missing": missing, "numbers": numbers, "ctcp": ctcp,
           "format": format_codes, "state": state, "encoding": encoding}
 
@@ -211,6 +273,10 @@ def main():
         for name, data in make():
             with open(os.path.join(root, group, name + ".irc"), "wb") as out:
                 out.write(data)
+            checks = EXPECTATIONS.get(group + "/" + name)
+            if checks:
+                with open(os.path.join(root, group, name + ".expect"), "w", encoding="utf-8") as out:
+                    out.writelines(f"{kind} {escaped(text)}\n" for kind, text in checks)
 
 
 if __name__ == "__main__":

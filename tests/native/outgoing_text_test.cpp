@@ -36,7 +36,9 @@ TEST(NextMessagePiece, LongLineSplitsAtABlankNearTheLimit)
     EXPECT_EQ(Lines({ "aaaaaaaa", "bb" }), Pieces("aaaaaaaa bb", 8));
     // Within the last quarter (positions 7 and 8 of a limit of 8).
     EXPECT_EQ(Lines({ "aaaaaaa", "bbbb" }), Pieces("aaaaaaa bbbb", 8));
-    // Further back than that: cut hard at the limit.
+    // Further back than that, the edge itself (position 6) included: cut
+    // hard at the limit.
+    EXPECT_EQ(Lines({ "aaaaaa b", "bbb" }), Pieces("aaaaaa bbbb", 8));
     EXPECT_EQ(Lines({ "aaaaa bb", "bb" }), Pieces("aaaaa bbbb", 8));
     EXPECT_EQ(Lines({ "aaaa", "aaaa", "aa" }), Pieces("aaaaaaaaaa", 4));
     EXPECT_EQ(Lines({ "a", "a", "a" }), Pieces("aaa", 1));

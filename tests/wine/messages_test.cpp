@@ -37,12 +37,16 @@ protected:
         return -1;
     }
 
-    // The tab's icon: 0 is the unread mark, -1 none.
+    // The tab's icon: 0 is the unread mark, -1 none. A tab that is gone
+    // fails the test: its zeroed item would read as unread.
     int TabImage(const char* tab)
     {
         TCITEMA item = {};
         item.mask = TCIF_IMAGE;
-        TabCtrl_GetItem(Client().m_hTabCtrl, Slot(tab), &item);
+        if (!TabCtrl_GetItem(Client().m_hTabCtrl, Slot(tab), &item)) {
+            ADD_FAILURE() << "no tab " << tab;
+            return -2;
+        }
         return item.iImage;
     }
 

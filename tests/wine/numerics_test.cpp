@@ -67,6 +67,21 @@ TEST_F(NumericsTest, RepliesWrittenToTheServerTab)
     } rows[] = {
         { "001 tester :Welcome to the net", "Welcome to the net", kGrey },
         { "372 tester :- Be nice", "- Be nice", kGrey },
+        // The welcome's and the counts' replies are shown whole, colons and
+        // all, where an unknown reply would lose its first colon or gain "(null)".
+        { "002 tester :Your host is irc.example.net, running version ngircd-26", "Your host is irc.example.net, "
+          "running version ngircd-26", kGrey },
+        { "003 tester :This server was created Mon Jan 1 2024 at 12:00:00", "This server was created Mon Jan 1 "
+          "2024 at 12:00:00", kGrey },
+        { "004 tester irc.example.net ngircd-26 abc defhi", "irc.example.net ngircd-26 abc defhi", kGrey },
+        { "250 tester :Highest connection count: 3 (4 received)", "Highest connection count: 3 (4 received)", kGrey },
+        { "251 tester :There are 2 users and 0 services on 1 servers", "There are 2 users and 0 services on 1 "
+          "servers", kGrey },
+        { "255 tester :I have 2 users, 0 services and 0 servers", "I have 2 users, 0 services and 0 servers", kGrey },
+        { "265 tester 2 3 :Current local users: 2, Max: 3", "2 3 :Current local users: 2, Max: 3", kGrey },
+        { "266 tester 2 3 :Current global users: 2, Max: 3", "2 3 :Current global users: 2, Max: 3", kGrey },
+        { "375 tester :- irc.example.net message of the day", "- irc.example.net message of the day", kGrey },
+        { "376 tester :End of MOTD command", "End of MOTD command", kGrey },
         { "311 tester Alice al host.example * ::Alice A.", "Alice is al@host.example * :Alice A.", kGrey },
         { "312 tester Alice irc.example.net :Example", "Alice using irc.example.net Example", kGrey },
         { "317 tester Alice 42", "Alice idle 42 seconds", kGrey },

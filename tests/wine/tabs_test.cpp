@@ -49,7 +49,11 @@ protected:
         item.mask = TCIF_TEXT | TCIF_IMAGE;
         item.pszText = text;
         item.cchTextMax = sizeof text;
-        Tabs(TCM_GETITEMA, index, (LPARAM)&item);
+        // A failed read leaves the item zeroed, and image 0 reads as unread.
+        if (!Tabs(TCM_GETITEMA, index, (LPARAM)&item)) {
+            ADD_FAILURE() << "no tab item " << index;
+            return "(no item)";
+        }
         if (image)
             *image = item.iImage;
         return text;

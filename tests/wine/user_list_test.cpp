@@ -70,9 +70,19 @@ INSTANTIATE_TEST_SUITE_P(List, UserRemovalTest, ::testing::Values(
     RemovalCase{ "absent", "nobody", '+', { "@bob", "+voice", "alice", "zoe" } }));
 
 // Departures find their entry however the box orders nicks with marks,
-// punctuation, capitals and Cyrillic, in a list long enough to search.
-TEST_F(UserListTest, EveryDepartureFindsItsEntry)
+// punctuation, capitals and Cyrillic, in a list long enough to search. The
+// box orders by its own locale (the user's), whose code page need not be the
+// system's that its texts came in: a Russian system under an English or a
+// German user locale. The locale is set on the box itself here, which is
+// what such a user locale gives it; 0 keeps the box's own.
+class DepartureTest : public UserListTest, public ::testing::WithParamInterface<LCID> {};
+
+TEST_P(DepartureTest, EveryDepartureFindsItsEntry)
 {
+    HWND list = GetDlgItem(window.Dialog(), IDC_USER_LIST);
+    if (GetParam() != 0) {
+        ASSERT_NE(LB_ERR, SendMessageA(list, LB_SETLOCALE, GetParam(), 0));
+    }
     const std::vector<std::string> nicks = { "a-b", "ab", "a'b", "[bot]", "_u", "^^", "Zed", "zed2", "Иван",
                                              "иван_", "x|y", "{c}", "`q", "A-B-C", "0day", "9" };
     std::string names;
@@ -88,6 +98,10 @@ TEST_F(UserListTest, EveryDepartureFindsItsEntry)
     }
     EXPECT_EQ(300u, Listed().size());
 }
+
+INSTANTIATE_TEST_SUITE_P(Locales, DepartureTest,
+                         ::testing::Values(0, MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT),
+                                           MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)));
 
 TEST_F(UserListTest, NotInUserListComparesExactly)
 {

@@ -34,14 +34,36 @@ void ConnectedChatTest::LetQueuedLinesGo()
     }
 }
 
-void ConnectedChatTest::ServerSends(const std::string& bytes)
+void ConnectedChatTest::ServerSendsUnanswered(const std::string& bytes)
 {
     peer.Send(bytes);
     SOCKET socket = Client().m_socket;
-    PumpUntil([&] {
+    EXPECT_TRUE(PumpUntil([&] {
         unsigned long waiting = 0;
         return ioctlsocket(socket, FIONREAD, &waiting) != 0 || waiting == 0;
+    })) << "the client left bytes unread";
+    PumpPending();
+}
+
+void ConnectedChatTest::ServerSends(const std::string& bytes)
+{
+    // A line cut short cannot carry the PING behind it.
+    if (bytes.empty() || bytes.back() != '\n') {
+        ServerSendsUnanswered(bytes);
+        return;
+    }
+    // The answer comes only once every line before the PING was handled; a
+    // line that ends the connection proves it by the close.
+    static int s_syncCount = 0;
+    const std::string token = "fixture-sync-" + std::to_string(++s_syncCount) + "\r\n";
+    const std::string answer = "PONG :" + token;
+    const size_t mark = peer.Received().size();
+    peer.Send(bytes + "PING :" + token);
+    const bool read = PumpUntil([&] {
+        return peer.Received().find(answer, mark) != std::string::npos || peer.ClientClosed();
     });
+    EXPECT_TRUE(read) << "the client never answered the PING behind these bytes";
+    peer.Forget(answer, mark);
     PumpPending();
 }
 

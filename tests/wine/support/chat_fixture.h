@@ -36,8 +36,14 @@ protected:
 
     CIrcClient& Client() { return window.Client(); }
 
-    // Sends bytes as one chunk and waits until the client has taken them in.
+    // Sends bytes as one chunk and waits until the client has taken them
+    // in: whole lines are followed by a PING whose answer proves it (and is
+    // kept out of Received()); the test fails when that proof never comes.
     void ServerSends(const std::string& bytes);
+    // Sends bytes and waits until the client's socket holds none of them,
+    // reading nothing the client sends: its own socket may fill. A weaker
+    // proof: bytes still in flight on loopback look read.
+    void ServerSendsUnanswered(const std::string& bytes);
 
     // What the client sent from `mark` on, after waiting (briefly) for at
     // least `length` bytes.

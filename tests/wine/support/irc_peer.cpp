@@ -102,3 +102,12 @@ bool IrcPeer::ClientClosed()
     Drain();
     return m_clientClosed;
 }
+
+bool IrcPeer::Forget(const std::string& bytes, size_t from)
+{
+    const size_t at = m_received.find(bytes, from);
+    if (at == std::string::npos)
+        return false;
+    m_received.erase(at, bytes.size());
+    return true;
+}

@@ -24,6 +24,9 @@ public:
     const std::string& Received();
     // True once the client has closed its side.
     bool ClientClosed();
+    // Drops the first copy of `bytes` at or after `from` from the record,
+    // so that a fixture's own exchange stays out of what the tests compare.
+    bool Forget(const std::string& bytes, size_t from);
 
 private:
     void Drain();

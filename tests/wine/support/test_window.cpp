@@ -6,6 +6,7 @@
 #include "support/irc_peer.h"
 #include "support/message_pump.h"
 
+#include <gtest/gtest.h>
 #include <richedit.h>
 
 namespace {
@@ -114,8 +115,10 @@ std::string JoinLines(const std::string& text)
 std::string TestChatWindow::OutputText(const char* tabName) const
 {
     HWND output = m_client->FindTab(tabName);
-    if (!output)
-        return "";
+    if (!output) {
+        ADD_FAILURE() << "no tab " << tabName;
+        return "(no tab)";
+    }
     const int length = GetWindowTextLengthA(output);
     std::string text(length + 1, '\0');
     GetWindowTextA(output, &text[0], length + 1);
@@ -126,8 +129,10 @@ std::string TestChatWindow::OutputText(const char* tabName) const
 std::string TestChatWindow::OutputUtf8(const char* tabName) const
 {
     HWND output = m_client->FindTab(tabName);
-    if (!output)
-        return "";
+    if (!output) {
+        ADD_FAILURE() << "no tab " << tabName;
+        return "(no tab)";
+    }
     GETTEXTLENGTHEX length = { GTL_NUMCHARS | GTL_PRECISE, 1200 };
     const LRESULT units = SendMessageW(output, EM_GETTEXTLENGTHEX, (WPARAM)&length, 0);
     std::wstring wide(units + 1, L'\0');

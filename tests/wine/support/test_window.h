@@ -23,7 +23,8 @@ public:
     // holds the connection.
     bool ConnectTo(IrcPeer& peer, const char* nick = "tester");
 
-    // Text of a tab's output control, line breaks as '\n'; "" when no tab.
+    // Text of a tab's output control, line breaks as '\n'. A missing tab
+    // fails the test: its emptiness proves nothing.
     // As an ANSI window reads it (code page 1251), and as it is: read as
     // UTF-16 (code page 1200) and given in UTF-8.
     std::string OutputText(const char* tabName) const;

@@ -1,0 +1,2 @@
+// See windows.h beside this file.
+#pragma once
