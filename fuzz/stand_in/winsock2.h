@@ -4,3 +4,6 @@
 #include "windows.h"
 
 typedef UINT_PTR SOCKET;
+struct in_addr {
+    unsigned long s_addr;
+};
