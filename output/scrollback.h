@@ -26,8 +26,14 @@ struct ScrollbackLimits {
 const ScrollbackLimits kSharedScrollback = { 5000, 200, 1000 };
 // A private conversation.
 const ScrollbackLimits kPrivateScrollback = { 2000, 200, 400 };
-// All conversations of one window together, shown and stored.
-const uint32_t kWindowKeptLines = 20000;
+// All conversations of one window together, shown and stored: never more
+// than `lines`; past it, they give up lines until a block under, so that the
+// window's trims are as rare as a conversation's.
+struct WindowLimits {
+    uint32_t lines;
+    uint32_t block;
+};
+const WindowLimits kWindowScrollback = { 20000, 1000 };
 
 // The lines that left one conversation's output control, oldest first, in
 // the blocks they left in.

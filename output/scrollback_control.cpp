@@ -339,7 +339,10 @@ void CIrcClient::KeepScrollbackBounds()
     }
     // Stored blocks go first, oldest first; a conversation with none gives
     // up what its control holds beyond the newest lines it keeps shown.
-    while (total > kWindowKeptLines) {
+    if (total <= kWindowScrollback.lines)
+        return;
+    const uint64_t target = kWindowScrollback.lines - kWindowScrollback.block;
+    while (total > target) {
         const int i = ChooseConversationToTrim(kept, givable, (size_t)count);
         if (i < 0)
             break;
@@ -352,8 +355,7 @@ void CIrcClient::KeepScrollbackBounds()
             // Only as much as the window needs, a block at least, so that a
             // reader of the older lines loses as few of them as may be.
             const uint32_t before = scrollback->shownLines;
-            uint32_t leaving = total - kWindowKeptLines > limits.block ? (uint32_t)(total - kWindowKeptLines)
-                                                                      : limits.block;
+            uint32_t leaving = total - target > limits.block ? (uint32_t)(total - target) : limits.block;
             if (leaving > before - limits.shown)
                 leaving = before - limits.shown;
             ShrinkToNewest(GetTabOutput(i), before - leaving, 0);

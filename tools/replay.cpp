@@ -411,6 +411,18 @@ std::string ConversationText(HWND output)
     return utf8;
 }
 
+// Each conversation scrolled to its top, as a reader would to see all of
+// it: the lines its control no longer shows come back above the rest.
+BOOL CALLBACK ScrollPageToTop(HWND child, LPARAM)
+{
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof name);
+    HWND output = GetDlgItem(child, IDC_OUTPUT);
+    if (strcmp(name, "#32770") == 0 && output)
+        SendMessageA(output, WM_VSCROLL, SB_TOP, 0);
+    return TRUE;
+}
+
 BOOL CALLBACK CollectPage(HWND child, LPARAM shown)
 {
     char name[16] = "";
@@ -425,6 +437,8 @@ Shown ReadWindow(HWND dialog)
 {
     Shown shown;
     HWND tabs = GetDlgItem(dialog, IDC_TABS);
+    EnumChildWindows(tabs, &ScrollPageToTop, 0);
+    PumpPending();
     EnumChildWindows(tabs, &CollectPage, (LPARAM)&shown);
     const int tabCount = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < tabCount; ++i) {
