@@ -5,8 +5,8 @@
 //   chat_bench.exe burst  PORT_FILE [--profile]   waits for "burst-end"
 //   chat_bench.exe names  PORT_FILE               waits for "names-end", prints the user list size
 //   chat_bench.exe memory PORT_FILE LINES         waits for "burst-end", prints the committed
-//                                                 memory after a fifth of the lines, at the
-//                                                 end and at its peak
+//                                                 memory's peak over the first and the last
+//                                                 fifth of the lines and over all, and at the end
 //   chat_bench.exe handshake PORT_FILE            waits for the server tab to say TLS is established
 //
 // Prints "start EPOCH" (wall clock, seconds) when it presses "Зайти" and
@@ -109,12 +109,14 @@ BOOL CALLBACK FindLastNumber(HWND window, LPARAM context)
     return TRUE;
 }
 
-// The committed memory at its peak, and when the traffic passes a mark,
-// sampled by a thread of its own: during a burst the window's thread does
-// little else than read.
+// The committed memory at its peak over the first fifth of the traffic,
+// over the last fifth, and over all of it, sampled by a thread of its own:
+// during a burst the window's thread does little else than read. A peak
+// over a stretch is taken rather than one reading, because the channel's
+// control holds between its shown lines and a block more.
 class MemoryWatch {
 public:
-    MemoryWatch(HWND dialog, long mark) : m_hDialog(dialog), m_mark(mark) {}
+    MemoryWatch(HWND dialog, long lines) : m_hDialog(dialog), m_firstFifth(lines / 5), m_lastFifth(lines - lines / 5) {}
 
     void Start() { m_worker = CreateThread(NULL, 0, &MemoryWatch::Run, this, 0, NULL); }
 
@@ -122,10 +124,12 @@ public:
     {
         InterlockedExchange(&m_stop, 1);
         WaitForSingleObject(m_worker, INFINITE);
+        Sample();
     }
 
     double Peak() const { return m_peak; }
-    double AtMark() const { return m_atMark; }
+    double FirstFifthPeak() const { return m_firstPeak; }
+    double LastFifthPeak() const { return m_lastPeak; }
 
 private:
     static DWORD WINAPI Run(LPVOID self)
@@ -141,22 +145,24 @@ private:
     void Sample()
     {
         const double now = CommittedPrivateMegabytes();
+        long shown = 0;
+        EnumChildWindows(m_hDialog, &FindLastNumber, (LPARAM)&shown);
         if (now > m_peak)
             m_peak = now;
-        if (m_atMark < 0) {
-            long highest = 0;
-            EnumChildWindows(m_hDialog, &FindLastNumber, (LPARAM)&highest);
-            if (highest >= m_mark)
-                m_atMark = now;
-        }
+        if (shown <= m_firstFifth && now > m_firstPeak)
+            m_firstPeak = now;
+        if (shown >= m_lastFifth && now > m_lastPeak)
+            m_lastPeak = now;
     }
 
     HWND m_hDialog;
-    long m_mark;
+    long m_firstFifth;
+    long m_lastFifth;
     HANDLE m_worker = NULL;
     volatile LONG m_stop = 0;
     double m_peak = 0;
-    double m_atMark = -1;
+    double m_firstPeak = 0;
+    double m_lastPeak = 0;
 };
 
 // Counts, per module, where the sampled thread's instruction pointer is.
@@ -269,7 +275,7 @@ int main(int argc, char** argv)
         sampler.Start();
 
     const double lines = what == "memory" ? atof(argv[3]) : 0;
-    MemoryWatch memory(dialog, (long)(lines / 5));
+    MemoryWatch memory(dialog, (long)lines);
     if (what == "memory")
         memory.Start();
     // The handshake is timed to the line that says it is over, the
@@ -298,10 +304,9 @@ int main(int argc, char** argv)
         printf("users %d\n", (int)SendDlgItemMessageA(dialog, IDC_USER_LIST, LB_GETCOUNT, 0, 0));
     if (what == "memory") {
         const double after = CommittedPrivateMegabytes();
-        printf("memory %.1f MB before, %.1f MB after a fifth of the lines, %.1f MB after %.0f lines, "
-               "peak %.1f MB; from a fifth to the end %+.0f bytes per line\n",
-               memoryBefore, memory.AtMark(), after, lines, memory.Peak() > after ? memory.Peak() : after,
-               (after - memory.AtMark()) * 1024 * 1024 / (lines * 0.8));
+        printf("memory %.1f MB before; peak %.1f MB over the first fifth of %.0f lines, %.1f MB over the "
+               "last fifth, %.1f MB over all; %.1f MB at the end\n",
+               memoryBefore, memory.FirstFifthPeak(), lines, memory.LastFifthPeak(), memory.Peak(), after);
     }
     if (profile)
         sampler.Print();
