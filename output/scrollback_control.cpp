@@ -232,12 +232,10 @@ void ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
 }
 
 // What a conversation can give up for the window: its stored lines, or with
-// none stored, what its control holds beyond the newest lines it shows.
-uint32_t GivableLines(const OutputScrollback& scrollback, const ScrollbackLimits& limits)
+// none stored, what its control holds.
+uint32_t GivableLines(const OutputScrollback& scrollback)
 {
-    if (!scrollback.stored.IsEmpty())
-        return scrollback.stored.Lines();
-    return scrollback.shownLines > limits.shown ? scrollback.shownLines - limits.shown : 0;
+    return scrollback.stored.IsEmpty() ? scrollback.shownLines : scrollback.stored.Lines();
 }
 
 // The server tab and the channel are the first two tabs.
@@ -334,7 +332,7 @@ void CIrcClient::KeepScrollbackBounds()
             ShrinkToNewest(output, limits.kept, limits.block);
         scrollback->stored.DropBeyond(limits.kept, scrollback->shownLines);
         kept[i] = scrollback->stored.Lines() + scrollback->shownLines;
-        givable[i] = GivableLines(*scrollback, limits);
+        givable[i] = GivableLines(*scrollback);
         total += kept[i];
     }
     // Stored blocks go first, oldest first; a conversation with none gives
@@ -352,18 +350,19 @@ void CIrcClient::KeepScrollbackBounds()
         if (!scrollback->stored.IsEmpty()) {
             removed = scrollback->stored.DropOldest();
         } else {
-            // Only as much as the window needs, a block at least, so that a
-            // reader of the older lines loses as few of them as may be.
+            // As much as the window needs, a block at least: a rebuild that
+            // freed only a few lines would come again at once. Under the
+            // window's bound a conversation may keep fewer than it shows.
             const uint32_t before = scrollback->shownLines;
             uint32_t leaving = total - target > limits.block ? (uint32_t)(total - target) : limits.block;
-            if (leaving > before - limits.shown)
-                leaving = before - limits.shown;
+            if (leaving > before)
+                leaving = before;
             ShrinkToNewest(GetTabOutput(i), before - leaving, 0);
             removed = before - scrollback->shownLines;
         }
         kept[i] -= removed;
         total -= removed;
         // A control that could not be rebuilt has nothing more to give.
-        givable[i] = removed > 0 ? GivableLines(*scrollback, limits) : 0;
+        givable[i] = removed > 0 ? GivableLines(*scrollback) : 0;
     }
 }
