@@ -336,7 +336,7 @@ void CIrcClient::KeepScrollbackBounds()
         total += kept[i];
     }
     // Stored blocks go first, oldest first; a conversation with none gives
-    // up what its control holds beyond the newest lines it keeps shown.
+    // up the oldest lines its control shows.
     if (total <= kWindowScrollback.lines)
         return;
     const uint64_t target = kWindowScrollback.lines - kWindowScrollback.block;
