@@ -326,6 +326,29 @@ std::string Say(size_t window, const std::string& text)
     return kOk;
 }
 
+// Probe hosts of scenarios that run at once share the prefix's clipboard:
+// each holds this lock from putting its text there until its input line has
+// pasted it, so that none pastes another's text or finds the clipboard open.
+class CClipboardTurn {
+public:
+    CClipboardTurn() : m_hMutex(CreateMutexA(NULL, FALSE, "TalvoProbeClipboard"))
+    {
+        m_held = m_hMutex && WaitForSingleObject(m_hMutex, 30000) != WAIT_TIMEOUT;
+    }
+    ~CClipboardTurn()
+    {
+        if (m_held)
+            ReleaseMutex(m_hMutex);
+        if (m_hMutex)
+            CloseHandle(m_hMutex);
+    }
+    bool IsHeld() const { return m_held; }
+
+private:
+    HANDLE m_hMutex;
+    bool m_held;
+};
+
 // The text goes on the clipboard as Unicode, and the input line pastes it
 // as it would on Ctrl+V.
 std::string Paste(size_t window, const std::string& text)
@@ -336,6 +359,9 @@ std::string Paste(size_t window, const std::string& text)
     std::wstring wide = Wide(text);
     for (size_t at = wide.find(L"\\n"); at != std::wstring::npos; at = wide.find(L"\\n", at + 2))
         wide.replace(at, 2, L"\r\n");
+    CClipboardTurn turn;
+    if (!turn.IsHeld())
+        return Error("another probe host kept the clipboard for 30 s");
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     memcpy(GlobalLock(memory), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(memory);
