@@ -2,6 +2,7 @@
 
 #include "net/outgoing_text.h"
 #include "net/wire_text.h"
+#include "output/combining_marks.h"
 
 #include <richedit.h>
 #include <string.h>
@@ -30,8 +31,15 @@ std::string ReadInputText(HWND input)
     return text;
 }
 
+// Text from the wire or the clipboard: a combining mark gets a base of its
+// own, and text that begins "{\rtf" goes in as text, not as rich text, which
+// EM_SETTEXTEX would make of it.
 void InsertInputText(HWND input, const char* text)
 {
+    const std::string guarded = GuardCombiningMarks(text, strlen(text));
     SETTEXTEX request = { ST_SELECTION, CP_UTF8 };
-    SendMessageA(input, EM_SETTEXTEX, (WPARAM)&request, (LPARAM)text);
+    const size_t split = guarded[0] == '{' ? 1 : 0;
+    if (split)
+        SendMessageA(input, EM_SETTEXTEX, (WPARAM)&request, (LPARAM)"{");
+    SendMessageA(input, EM_SETTEXTEX, (WPARAM)&request, (LPARAM)(guarded.c_str() + split));
 }

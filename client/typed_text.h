@@ -16,5 +16,6 @@ void ReadWireField(HWND field, char* text, size_t size, int fieldLimit = 1024);
 
 std::string ReadInputText(HWND input);
 
-// Replaces the input line's selection (the caret, usually) with the text.
+// Replaces the input line's selection (the caret, usually) with the UTF-8
+// text, every combining mark on a base (output/combining_marks.h).
 void InsertInputText(HWND input, const char* text);

@@ -17,6 +17,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
     client/control_font.cpp
+    client/input_paste.cpp
     client/typed_text.cpp
     client/irc_client.cpp
     client/layout.cpp

@@ -3,7 +3,9 @@
 #include "checked_output.h"
 #include "exact_text.h"
 #include "net/wire_text.h"
+#include "output/combining_marks.h"
 #include "output/rich_text.h"
+#include "output/unicode_classes.h"
 
 #include <ctype.h>
 #include <stdint.h>
@@ -84,6 +86,84 @@ void ExpectWellFormed(const std::string& stream)
     Expect(depth == 0 && pendingHigh == 0);
 }
 
+// Follows the shown characters of the stream run by run: every combining
+// mark stands on a base of its own script, or right after a dotted circle
+// and a joiner, or after such marks; at most kMarksPerBase on one base.
+class MarkCheck {
+public:
+    void StartRun() { m_base = m_last = kNone; }
+
+    void Show(uint32_t codePoint)
+    {
+        const CharacterClass character = ClassifyCodePoint(codePoint);
+        const bool joined = m_last == kZeroWidthJoiner && m_beforeLast == kDottedCircle;
+        m_beforeLast = m_last;
+        m_last = codePoint;
+        if (character.kind == CharacterKind::Blank) {
+            m_base = kNone;
+        } else if (character.kind == CharacterKind::Base) {
+            m_base = codePoint;
+            m_marks = 0;
+        } else if (joined) {
+            m_base = codePoint;
+            m_marks = 1;
+        } else {
+            Expect(m_base != kNone && ++m_marks <= kMarksPerBase);
+            Expect(MayMarkFollow(character.scripts, ClassifyCodePoint(m_base).scripts));
+        }
+    }
+
+    // Reads the stream: a format word starts a run, a paragraph, tab or
+    // control byte is a blank.
+    void Read(const std::string& stream)
+    {
+        uint32_t pendingHigh = 0;
+        for (size_t i = 0; i < stream.size(); ++i) {
+            if (stream[i] == '{' || stream[i] == '}') {
+                StartRun();
+            } else if (stream[i] != '\\') {
+                Show((unsigned char)stream[i]);
+            } else if (stream.compare(i + 1, 1, "'") == 0) {
+                Show(0x01);
+                i += 3;
+            } else if (i + 1 < stream.size() && !isalpha((unsigned char)stream[i + 1])) {
+                Show((unsigned char)stream[++i]);
+            } else {
+                size_t end = i + 1;
+                while (end < stream.size() && isalpha((unsigned char)stream[end]))
+                    ++end;
+                const std::string word = stream.substr(i + 1, end - i - 1);
+                i = end;
+                if (word == "u") {
+                    const uint32_t unit = ReadUnicodeEscape(stream, i);
+                    if (IsHighSurrogate(unit)) {
+                        pendingHigh = unit;
+                        continue;
+                    }
+                    Show(pendingHigh ? 0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00) : unit);
+                    pendingHigh = 0;
+                    continue;
+                }
+                while (i < stream.size() && (isdigit((unsigned char)stream[i]) || stream[i] == '-'))
+                    ++i;
+                if (word == "par" || word == "tab")
+                    Show(0x01);
+                else
+                    StartRun();
+                if (i < stream.size() && stream[i] != ' ')
+                    --i;  // not a delimiter: read it next
+            }
+        }
+    }
+
+private:
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+    uint32_t m_base = kNone;  // the base, or the first mark after a joiner
+    uint32_t m_last = kNone;
+    uint32_t m_beforeLast = kNone;
+    unsigned m_marks = 0;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
@@ -119,5 +199,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     Expect(runs.ScrollWanted() == (output.calls > 0));
     Expect(runs.HasText() == (output.inserted > 0));
     ExpectWellFormed(runs.ComposeStream(1251));
+    MarkCheck().Read(runs.ComposeStream(1251));
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "module/widget.h"
 
 #include "client/control_ids.h"
+#include "client/input_paste.h"
 #include "client/irc_client.h"
 #include "client/message_box.h"
 #include "module/module.h"
@@ -48,6 +49,7 @@ CWidget::CWidget(HWND parent)
     // One line high and many lines long: it scrolls sideways as a
     // single-line field does instead of wrapping out of sight.
     SendMessageA(input, EM_SETTARGETDEVICE, 0, 1);
+    TakeOverInputPastes(input);
 
     m_client->InitTabControl();
 

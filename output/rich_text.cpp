@@ -89,14 +89,20 @@ void AppendUnicodeEscape(std::string& body, uint32_t unit)
 }
 
 // Appends what the output shows for the character at text (past ASCII), a
-// character past U+FFFF as its surrogate pair, and returns the bytes it took.
-size_t AppendCharacter(std::string& body, const char* text, size_t length)
+// character past U+FFFF as its surrogate pair, a mark with no base of its
+// own after a dotted circle, and returns the bytes it took.
+size_t AppendCharacter(std::string& body, const char* text, size_t length, CombiningMarkGuard& guard)
 {
     uint32_t codePoint;
     const size_t taken = ReadCodePoint(text, length, &codePoint);
     const uint32_t shown = ChooseShownCodePoint(codePoint);
-    if (shown == kNothingShown)
+    const CombiningMarkGuard::Verdict verdict = guard.Judge(shown);
+    if (shown == kNothingShown || verdict == CombiningMarkGuard::Verdict::Drop)
         return taken;
+    if (verdict == CombiningMarkGuard::Verdict::KeepAfterDottedCircle) {
+        AppendUnicodeEscape(body, kDottedCircle);
+        AppendUnicodeEscape(body, kZeroWidthJoiner);
+    }
     if (shown <= 0xFFFF) {
         AppendUnicodeEscape(body, shown);
         return taken;
@@ -109,17 +115,21 @@ size_t AppendCharacter(std::string& body, const char* text, size_t length)
 
 } // namespace
 
-// The run is UTF-8; broken sequences show as U+FFFD.
+// The run is UTF-8; broken sequences show as U+FFFD. The control shapes
+// each run on its own, so the marks are judged run by run.
 void RichTextRuns::InsertRun(const char* run)
 {
     WriteFormatChanges();
+    m_guard.StartRun();
     const size_t length = strlen(run);
     size_t at = 0;
     while (at < length) {
-        if ((unsigned char)run[at] < 0x80)
+        if ((unsigned char)run[at] < 0x80) {
+            m_guard.Judge((unsigned char)run[at]);
             at += AppendAscii(m_body, run + at, m_lineBreaks);
-        else
-            at += AppendCharacter(m_body, run + at, length - at);
+        } else {
+            at += AppendCharacter(m_body, run + at, length - at, m_guard);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 // No Windows types: built natively too.
 #pragma once
 
+#include "output/combining_marks.h"
 #include "output/format_walk.h"
 
 #include <stddef.h>
@@ -53,6 +54,7 @@ private:
     uint32_t m_writtenColour = 0;
     bool m_scrollWanted = false;
     uint32_t m_lineBreaks = 0;
+    CombiningMarkGuard m_guard;  // over the run being inserted
     std::vector<uint32_t> m_colours;  // \colortbl entries 1 to n
     std::string m_body;
     std::string m_stream;

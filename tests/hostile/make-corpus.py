@@ -198,6 +198,14 @@ def encoding():
     yield "disguising-characters", lines(say + disguise * 40, b":" + disguise + b"!u@h PRIVMSG tester :hi",
                                          b":" + "\u202eanya".encode() + b"!u@h JOIN :#marketbay",
                                          b":irc.test 353 tester = #marketbay :" + disguise + b" @" + disguise)
+    # Combining marks with no base of their own script, which Wine's
+    # Uniscribe on 64-bit takes as the first glyph of a run and dies on, and
+    # marks stacked on one letter.
+    x = b":x!u@h PRIVMSG #marketbay :"
+    yield "lone-marks", lines(x + "\u064e".encode(), x + "\u05b8".encode(), "\u05b8".encode(),
+                              x + "n\u05b8".encode(), x + "\u05d0\u05b8 kept".encode(),
+                              x + "\u05d0\x034\u05b8".encode(), x + ("a" + "\u0301" * 30 + " stack").encode(),
+                              x + "e\u0301 kept".encode())
     # Lines of 2,047 bytes and more that end inside a character.
     letters = "я".encode() * 1100
     yield "cut-inside-letters", lines(*(say + b"a" * pad + letters for pad in range(4)))
@@ -259,6 +267,10 @@ EXPECTATIONS = {
                              ("shows", "torn nick")],
     "encoding/disguising-characters": [("lacks", "\u202e"), ("lacks", "\u2066"), ("lacks", "\ufeff"),
                                        ("shows", "anya приходит")],
+    "encoding/lone-marks": [("shows", "<x> \u25cc\u200d\u064e\n"), ("shows", "<x> \u25cc\u200d\u05b8\n"),
+                            ("shows", "\u25cc\u200d\u05b8"), ("shows", "<x> n\u25cc\u200d\u05b8\n"),
+                            ("shows", "<x> \u05d0\u05b8 kept"), ("shows", "<x> \u05d0\u25cc\u200d\u05b8\n"),
+                            ("shows", "<x> a" + "\u0301" * 4 + " stack"), ("shows", "<x> e\u0301 kept")],
     "encoding/cut-inside-letters": [("shows", "<alice> aaaяяя"), ("lacks", "\ufffd\ufffd")],
 }
 

@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, InsertRunTest, ::testing::Values(
     EscapeCase{ "a character past U+FFFF as its surrogate pair", u8"\U0001F600",
                 "\\u-10179?\\u-8704?" },
     EscapeCase{ "no-break space", u8"a\u00A0b", "a\\u160?b" },
+    EscapeCase{ "a mark at the start of a run on a dotted circle", u8"\u05B8\u05D0\u05B8", "\\u9676?\\u8205?\\u1464?\\u1488?\\u1464?" },
     EscapeCase{ "Windows-1251 bytes one U+FFFD each", "\xcf\xf0", "\\u-3?\\u-3?" },
     EscapeCase{ "a broken sequence one U+FFFD", "\xe2\x82" "A", "\\u-3?A" },
     EscapeCase{ "a sequence cut at the end of the run", "a\xf0\x9f\x98", "a\\u-3?" },

@@ -1,6 +1,7 @@
 // The input line: what Enter sends to the selected conversation and the echo
 // the user sees in it.
 #include "client/control_ids.h"
+#include "client/typed_text.h"
 #include "net/wire_text.h"
 #include "output/colours.h"
 #include "support/chat_fixture.h"
@@ -136,6 +137,32 @@ TEST_F(InputLineTest, LongTextIsSplitIntoLinesTheServerCanRelay)
                   u8" (по одной в 2 секунды)\n*** Все строки отправлены",
               window.OutputUtf8("#marketbay"));
     EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "178"));
+}
+
+// Wine's shaping (64-bit) dies of a combining mark that begins a run: a
+// pasted one stands on a dotted circle, whether the paste came as a message
+// or as Ctrl+V; and pasted text that reads as rich text stays text.
+TEST_F(InputLineTest, APastedLoneMarkStandsOnADottedCircle)
+{
+    const wchar_t pasted[] = L"{\\rtf1 a}\u05B8";
+    for (const bool byKey : { false, true }) {
+        SetWindowTextA(Input(), "");
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
+        memcpy(GlobalLock(memory), pasted, sizeof pasted);
+        GlobalUnlock(memory);
+        ASSERT_TRUE(OpenClipboard(window.Dialog()));
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = byKey ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageA(Input(), byKey ? WM_KEYDOWN : WM_PASTE, byKey ? 'V' : 0, 0);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(u8"{\\rtf1 a}\u25CC\u200D\u05B8", ReadInputText(Input())) << (byKey ? "Ctrl+V" : "WM_PASTE");
+    }
 }
 
 TEST_F(InputLineTest, NoSelectedTabSendsNothing)
