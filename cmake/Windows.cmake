@@ -34,6 +34,7 @@ add_library(talvo_objects OBJECT
     net/socket_events.cpp
     net/tls_connection.cpp
     net/tls_session.cpp
+    net/worker_request.cpp
     output/message_sound.cpp
     output/output_batch.cpp
     output/print_line.cpp
