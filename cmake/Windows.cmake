@@ -25,6 +25,7 @@ add_library(talvo_objects OBJECT
     client/paint.cpp
     client/tabs.cpp
     client/user_list.cpp
+    net/certificate_check.cpp
     net/commands.cpp
     net/connection.cpp
     net/host_lookup.cpp
