@@ -22,7 +22,7 @@ extern uint32_t (*g_pfnCheckCertificate)(PCCERT_CONTEXT certificate, const wchar
 // One check, let go of by the window with Release.
 class CCertificateCheck : public CWorkerRequest {
 public:
-    // Takes over certificate (frees it, whatever happens). NULL when the
+    // Takes over certificate: it is freed with the request. NULL when the
     // worker cannot be started. The answer comes to dialog as
     // WM_CERTIFICATE_CHECKED with the request as wParam.
     static CCertificateCheck* Start(HWND dialog, PCCERT_CONTEXT certificate, const wchar_t* host);
