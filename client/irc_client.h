@@ -9,6 +9,7 @@
 #include <stdint.h>
 
 struct ParsedLine;
+class CCertificateCheck;
 class CHostLookup;
 class CTlsSession;
 
@@ -18,6 +19,9 @@ enum { WM_SOCKET_EVENT = 7576 };
 // Posted by the name lookup's worker to the chat dialog: wParam is the
 // request (net/host_lookup.h).
 enum { WM_HOST_RESOLVED = 7577 };
+// Posted by the certificate check's worker to the chat dialog: wParam is
+// the request (net/certificate_check.h).
+enum { WM_CERTIFICATE_CHECKED = 7579 };
 // The chat dialog's timers: the outgoing queue's pace, and the TLS
 // handshake's time limit.
 enum { kSendTimer = 1, kHandshakeTimer = 2 };
@@ -56,6 +60,8 @@ public:
     void OnSocketClose();
     // The answer to Connect's name lookup; 1 when it was this window's.
     INT_PTR OnHostResolved(WPARAM request);
+    // The server certificate's verdict; 1 when it was this window's.
+    INT_PTR OnCertificateChecked(WPARAM request);
     // A connection still being made (name lookup, TLS handshake): nothing
     // of the user's may go out on it yet.
     bool IsBeingConnected() const;
@@ -229,6 +235,9 @@ private:
     void StartTlsHandshake();
     void ContinueTlsHandshake(bool closed);
     void OnTlsEstablished();
+    // The certificate's check while it waits for its answer.
+    CCertificateCheck* PendingCertificateCheck() const;
+    void ForgetCertificateCheck();
     void RefuseTlsConnection();
     void OnHandshakeTimer();
     // Buffered TLS input has no FD_READ of its own: one is posted for it.

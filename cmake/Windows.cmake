@@ -26,6 +26,7 @@ add_library(talvo_objects OBJECT
     client/paint.cpp
     client/tabs.cpp
     client/user_list.cpp
+    net/certificate_check.cpp
     net/commands.cpp
     net/connection.cpp
     net/host_lookup.cpp
@@ -35,6 +36,7 @@ add_library(talvo_objects OBJECT
     net/socket_events.cpp
     net/tls_connection.cpp
     net/tls_session.cpp
+    net/worker_request.cpp
     output/message_sound.cpp
     output/output_batch.cpp
     output/print_line.cpp

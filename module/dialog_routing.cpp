@@ -62,6 +62,7 @@ INT_PTR CWidget::OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORLISTBOX: SetBkColor((HDC)wParam, kControlBackground); return (INT_PTR)g_module.ControlBrush();
     case WM_SOCKET_EVENT:    return client.OnSocketEvent(dialog, wParam, lParam);
     case WM_HOST_RESOLVED:   return client.OnHostResolved(wParam);
+    case WM_CERTIFICATE_CHECKED: return client.OnCertificateChecked(wParam);
     case WM_TIMER:           return client.OnDialogTimer(wParam);
     case WM_SCROLLBACK:      return client.OnScrollbackMessage(wParam, lParam);
     default:                 return 0;

@@ -27,7 +27,7 @@ bool ResolveWithSystem(const char* host, in_addr* address)
 bool (*g_pfnResolveHost)(const char* host, in_addr* address) = &ResolveWithSystem;
 
 CHostLookup::CHostLookup(HWND dialog, const char* host, unsigned short port)
-    : m_references(2), m_answered(0), m_hDialog(dialog), m_hModule(NULL), m_port(port), m_found(false), m_address()
+    : CWorkerRequest(dialog, WM_HOST_RESOLVED), m_port(port), m_found(false), m_address()
 {
     CopyText(m_szHost, sizeof m_szHost, host);
 }
@@ -35,43 +35,16 @@ CHostLookup::CHostLookup(HWND dialog, const char* host, unsigned short port)
 CHostLookup* CHostLookup::Start(HWND dialog, const char* host, unsigned short port)
 {
     CHostLookup* lookup = new CHostLookup(dialog, host, port);
-    // The worker keeps the module loaded until it has returned: a host may
-    // unload it while the resolver still waits.
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)&CHostLookup::Resolve,
-                       &lookup->m_hModule);
-    HANDLE worker = CreateThread(NULL, 0, &CHostLookup::Resolve, lookup, 0, NULL);
-    if (!worker) {
-        if (lookup->m_hModule)
-            FreeLibrary(lookup->m_hModule);
-        delete lookup;
-        return NULL;
-    }
-    CloseHandle(worker);
-    return lookup;
-}
-
-void CHostLookup::Release()
-{
-    if (InterlockedDecrement(&m_references) == 0)
-        delete this;
+    return StartWorker(lookup) ? lookup : NULL;
 }
 
 // The worker has its own socket library reference: the window may drop
 // its own while the resolver waits.
-DWORD WINAPI CHostLookup::Resolve(void* request)
+void CHostLookup::Answer()
 {
-    CHostLookup* lookup = (CHostLookup*)request;
     WSADATA data;
     const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    lookup->m_found = started && g_pfnResolveHost(lookup->m_szHost, &lookup->m_address);
+    m_found = started && g_pfnResolveHost(m_szHost, &m_address);
     if (started)
         WSACleanup();
-    InterlockedExchange(&lookup->m_answered, 1);
-    // Fails harmlessly when the dialog is gone.
-    PostMessageA(lookup->m_hDialog, WM_HOST_RESOLVED, (WPARAM)lookup, 0);
-    const HMODULE module = lookup->m_hModule;
-    lookup->Release();
-    if (module)
-        FreeLibraryAndExitThread(module, 0);
-    return 0;
 }

@@ -5,24 +5,20 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "net/worker_request.h"
+
 // The resolver the worker asks: true with the server's IPv4 address.
 // Tests put a resolver of their own here.
 extern bool (*g_pfnResolveHost)(const char* host, in_addr* address);
 
-// One request. The worker and the window each hold a reference, so that
-// whichever lets go last frees it: a window that logs out or closes simply
-// lets go, and the answer it no longer wants goes nowhere.
-class CHostLookup {
+// One request, let go of by the window with Release.
+class CHostLookup : public CWorkerRequest {
 public:
     // Starts the worker; NULL when it cannot be started. The answer comes
     // to dialog as WM_HOST_RESOLVED with the request as wParam.
     static CHostLookup* Start(HWND dialog, const char* host, unsigned short port);
 
-    // The window lets go of the request, answered or not.
-    void Release();
-
     // The answer has come: Found says whether the name was resolved.
-    bool IsAnswered() const { return m_answered != 0; }
     bool Found() const { return m_found; }
     in_addr Address() const { return m_address; }
     unsigned short Port() const { return m_port; }
@@ -30,12 +26,8 @@ public:
 private:
     CHostLookup(HWND dialog, const char* host, unsigned short port);
 
-    static DWORD WINAPI Resolve(void* request);
+    void Answer() override;
 
-    volatile LONG m_references;
-    volatile LONG m_answered;
-    HWND m_hDialog;
-    HMODULE m_hModule;
     unsigned short m_port;
     bool m_found;
     in_addr m_address;

@@ -3,6 +3,7 @@
 // refusals. Nothing of the user's goes out before the certificate passed.
 #include "client/irc_client.h"
 
+#include "net/certificate_check.h"
 #include "net/send_clock.h"
 #include "net/tls_session.h"
 #include "output/colours.h"
@@ -14,6 +15,8 @@ namespace {
 // The record has no room for the session: the dialog keeps it as a
 // property for as long as the connection lasts.
 const char kTlsProperty[] = "TalvoConnectionTls";
+// The certificate's check, while the dialog waits for its answer.
+const char kCheckProperty[] = "TalvoCertificateCheck";
 
 // The handshake's time is looked at this often; the clock, not the timer,
 // says when it is up, so that a test can step through it.
@@ -58,6 +61,7 @@ void CIrcClient::OpenTlsSession()
 void CIrcClient::CloseTlsSession()
 {
     KillTimer(m_hDialog, kHandshakeTimer);
+    ForgetCertificateCheck();
     delete (CTlsSession*)RemovePropA(m_hDialog, kTlsProperty);
 }
 
@@ -84,6 +88,15 @@ void CIrcClient::ContinueTlsHandshake(bool closed)
     CTlsSession* tls = Tls();
     if (!tls)
         return;
+    // The handshake is over: what the server sends waits in the socket for
+    // the certificate's verdict, and a server that closes is refused.
+    if (PendingCertificateCheck()) {
+        if (closed) {
+            tls->Refuse(TlsRefusal::ClosedEarly);
+            RefuseTlsConnection();
+        }
+        return;
+    }
     switch (tls->ContinueHandshake(closed)) {
     case TlsStep::Pending:     return;
     case TlsStep::Established: OnTlsEstablished(); return;
@@ -91,19 +104,52 @@ void CIrcClient::ContinueTlsHandshake(bool closed)
     }
 }
 
-// Registration, the NickServ password with it, goes out only now.
+// The window goes on while a worker checks the certificate: the connection
+// stays being connected, under the handshake's time limit, until its answer.
 void CIrcClient::OnTlsEstablished()
 {
-    KillTimer(m_hDialog, kHandshakeTimer);
-    CTlsSession* tls = Tls();
-    if (!tls->CheckServerCertificate()) {
+    CCertificateCheck* check = Tls()->CheckServerCertificate(m_hDialog);
+    if (!check) {
         RefuseTlsConnection();
         return;
     }
+    SetPropA(m_hDialog, kCheckProperty, (HANDLE)check);
+}
+
+CCertificateCheck* CIrcClient::PendingCertificateCheck() const
+{
+    return (CCertificateCheck*)GetPropA(m_hDialog, kCheckProperty);
+}
+
+void CIrcClient::ForgetCertificateCheck()
+{
+    if (CCertificateCheck* check = (CCertificateCheck*)RemovePropA(m_hDialog, kCheckProperty))
+        check->Release();
+}
+
+// Registration, the NickServ password with it, goes out only now. The
+// answer of a check this window has let go of (a logout, the time limit)
+// may be freed already: it is only compared, never read.
+INT_PTR CIrcClient::OnCertificateChecked(WPARAM request)
+{
+    CCertificateCheck* check = PendingCertificateCheck();
+    if (!check || (WPARAM)check != request || !check->IsAnswered())
+        return 0;
+    const uint32_t error = check->Error();
+    ForgetCertificateCheck();
+    CTlsSession* tls = Tls();
+    if (!tls->AcceptCertificateVerdict(error)) {
+        RefuseTlsConnection();
+        return 1;
+    }
+    KillTimer(m_hDialog, kHandshakeTimer);
     PrintLine(FindTab(m_szServer), "\r\n%s*** Соединение зашифровано (%s), сертификат сервера проверен.",
               COLOUR_CONNECTION, tls->DescribeProtocol());
     SendRegistration();
-    AnnounceBufferedInput();
+    // The server's bytes that came during the check wait unread, and their
+    // FD_READ was not answered by a read: none would come again.
+    PostMessageA(m_hDialog, WM_SOCKET_EVENT, (WPARAM)m_socket, WSAMAKESELECTREPLY(FD_READ, 0));
+    return 1;
 }
 
 // No way past a refusal: the connection ends before anything is sent.

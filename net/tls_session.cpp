@@ -1,5 +1,8 @@
 #include "net/tls_session.h"
 
+#include "net/certificate_check.h"
+#include "net/certificate_verdict.h"
+
 #include <string.h>
 #include <wincrypt.h>
 
@@ -63,7 +66,7 @@ TlsStep CTlsSession::Refuse(TlsRefusal refusal)
 
 TlsStep CTlsSession::CheckHandshakeTime(DWORD now)
 {
-    if (m_established)
+    if (IsEstablished())
         return TlsStep::Established;
     if (now - m_startTicks >= kTlsHandshakeTimeoutMs)
         return Refuse(TlsRefusal::TimedOut);
@@ -160,48 +163,27 @@ TlsStep CTlsSession::ContinueHandshake(bool closed)
     }
 }
 
-bool CTlsSession::CheckServerCertificate()
+CCertificateCheck* CTlsSession::CheckServerCertificate(HWND dialog)
 {
     PCCERT_CONTEXT certificate = NULL;
     if (QueryContextAttributesW(&m_context, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
         !certificate) {
-        m_certificateError = (DWORD)SEC_E_NO_CREDENTIALS;
-        Refuse(TlsRefusal::BadCertificate);
-        return false;
+        AcceptCertificateVerdict((DWORD)SEC_E_NO_CREDENTIALS);
+        return NULL;
     }
+    CCertificateCheck* check = CCertificateCheck::Start(dialog, certificate, m_wszHost);
+    if (!check)
+        AcceptCertificateVerdict(kCertificateCheckFailed);
+    return check;
+}
 
-    char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
-    LPSTR usages[] = { serverAuth };
-    CERT_CHAIN_PARA chainPara = {};
-    chainPara.cbSize = sizeof chainPara;
-    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_OR;
-    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
-    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
-    PCCERT_CHAIN_CONTEXT chain = NULL;
-    if (!CertGetCertificateChain(NULL, certificate, NULL, certificate->hCertStore, &chainPara, 0, NULL,
-                                 &chain)) {
-        m_certificateError = GetLastError();
-    } else {
-        SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
-        ssl.cbSize = sizeof ssl;
-        ssl.dwAuthType = AUTHTYPE_SERVER;
-        ssl.pwszServerName = m_wszHost;
-        CERT_CHAIN_POLICY_PARA policy = {};
-        policy.cbSize = sizeof policy;
-        policy.pvExtraPolicyPara = &ssl;
-        CERT_CHAIN_POLICY_STATUS status = {};
-        status.cbSize = sizeof status;
-        if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status))
-            m_certificateError = GetLastError();
-        else
-            m_certificateError = status.dwError;
-        CertFreeCertificateChain(chain);
-    }
-    CertFreeCertificateContext(certificate);
-    if (m_certificateError == 0)
-        return true;
-    Refuse(ClassifyCertificateError(m_certificateError));
-    return false;
+bool CTlsSession::AcceptCertificateVerdict(uint32_t error)
+{
+    m_certificateError = error;
+    m_certificatePassed = error == 0;
+    if (!m_certificatePassed)
+        Refuse(ClassifyCertificateError(error));
+    return m_certificatePassed;
 }
 
 const char* CTlsSession::DescribeProtocol() const
@@ -326,8 +308,8 @@ int CTlsSession::Send(const char* bytes, size_t length)
 {
     if (m_closeNotified)
         return -1;
-    if (!m_established || !FlushOutput())
-        return m_established ? -1 : 0;
+    if (!IsEstablished() || !FlushOutput())
+        return IsEstablished() ? -1 : 0;
     if (m_outputLength > 0)
         return 0;
     if (length > m_sizes.cbMaximumMessage)

@@ -13,6 +13,8 @@
 
 #include <stdint.h>
 
+class CCertificateCheck;
+
 enum class TlsStep { Pending, Established, Refused };
 
 // A server that takes the connection and never finishes the handshake is
@@ -49,15 +51,22 @@ public:
     TlsStep ContinueHandshake(bool closed);
     // Refused once the handshake has taken too long (TimedOut).
     TlsStep CheckHandshakeTime(DWORD now);
-    bool IsEstablished() const { return m_established; }
+    // The handshake is over and the server's certificate passed its check.
+    bool IsEstablished() const { return m_established && m_certificatePassed; }
     TlsRefusal Refusal() const { return m_refusal; }
     SECURITY_STATUS HandshakeError() const { return m_handshakeError; }
     DWORD CertificateError() const { return m_certificateError; }
 
-    // The certificate must chain to a trusted root and name the host; a
-    // refusal is remembered as Refusal(). Whatever Schannel checked itself
-    // is not relied on.
-    bool CheckServerCertificate();
+    // Once the handshake is over, the certificate must chain to a trusted
+    // root and name the host, as checked by a worker (net/certificate_check.h)
+    // whose answer comes to dialog; NULL, with the refusal remembered, when
+    // the check cannot start. Whatever Schannel checked itself is not relied
+    // on.
+    CCertificateCheck* CheckServerCertificate(HWND dialog);
+    // The check's answer (0 passed); a refusal is remembered as Refusal().
+    bool AcceptCertificateVerdict(uint32_t error);
+    // Remembers why the connection is refused; the first reason stays.
+    TlsStep Refuse(TlsRefusal refusal);
     // "TLS 1.2" and the like.
     const char* DescribeProtocol() const;
 
@@ -78,7 +87,6 @@ public:
     bool SendCloseNotify();
 
 private:
-    TlsStep Refuse(TlsRefusal refusal);
     // Reads what the socket has; false when the server has closed or the
     // socket failed.
     bool ReadSocket();
@@ -98,6 +106,8 @@ private:
     TlsRefusal m_refusal;
     SECURITY_STATUS m_handshakeError;
     DWORD m_certificateError;
+    // Nothing of the user's is sent or read before the check's answer.
+    bool m_certificatePassed = false;
     SecPkgContext_StreamSizes m_sizes;
     CTlsRecordBuffer m_input;
     // Decrypted bytes not yet taken by Receive.

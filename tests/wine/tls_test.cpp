@@ -3,6 +3,8 @@
 // however the server's bytes are cut, and each refusal with its line and
 // nothing of the user's sent.
 #include "client/control_ids.h"
+#include "net/certificate_check.h"
+#include "net/tls_session.h"
 #include "protocol/tokens.h"
 #include "support/chat_fixture.h"
 
@@ -242,5 +244,116 @@ TEST_F(TlsTest, LogoutDuringTheHandshakeEndsIt)
     EXPECT_FALSE(Client().IsBeingConnected());
     EXPECT_EQ("handshake failed", control.Report());
 }
+
+// Holds the certificate's check on its worker until let go, then runs the
+// real one.
+class HeldCertificateCheck {
+public:
+    HeldCertificateCheck()
+    {
+        s_entered = CreateEventA(NULL, TRUE, FALSE, NULL);
+        s_letGo = CreateEventA(NULL, TRUE, FALSE, NULL);
+        s_real = g_pfnCheckCertificate;
+        g_pfnCheckCertificate = &Hold;
+    }
+    ~HeldCertificateCheck()
+    {
+        LetGo();
+        if (s_worker) {
+            WaitForSingleObject(s_worker, 20000);
+            CloseHandle(s_worker);
+            s_worker = NULL;
+        }
+        g_pfnCheckCertificate = s_real;
+        CloseHandle(s_entered);
+        CloseHandle(s_letGo);
+    }
+
+    // Pumps the window's messages until the worker is in the check.
+    bool Entered() { return PumpUntil([] { return WaitForSingleObject(s_entered, 0) == WAIT_OBJECT_0; }, 20000); }
+    DWORD WorkerThread() const { return s_thread; }
+    void LetGo() { SetEvent(s_letGo); }
+    // Pumps until the let-go worker has posted its answer and ended, then
+    // handles the answer.
+    bool Answered()
+    {
+        const bool ended = PumpUntil([] { return WaitForSingleObject(s_worker, 0) == WAIT_OBJECT_0; }, 20000);
+        PumpPending();
+        return ended;
+    }
+
+private:
+    static uint32_t Hold(PCCERT_CONTEXT certificate, const wchar_t* host)
+    {
+        s_thread = GetCurrentThreadId();
+        s_worker = OpenThread(SYNCHRONIZE, FALSE, s_thread);
+        SetEvent(s_entered);
+        WaitForSingleObject(s_letGo, 20000);
+        return s_real(certificate, host);
+    }
+
+    static inline HANDLE s_entered, s_letGo, s_worker;
+    static inline volatile DWORD s_thread;
+    static inline uint32_t (*s_real)(PCCERT_CONTEXT certificate, const wchar_t* host);
+};
+
+struct PendingCheckRow {
+    const char* name;
+    // What happens while the check is held; the worker is let go after it.
+    void (*act)(CIrcClient& client, FakeSendClock& clock);
+    bool connects;
+    const char* line;  // the server tab's, where the tab stays
+};
+
+class PendingCheck : public TlsTest, public ::testing::WithParamInterface<PendingCheckRow> {
+protected:
+    FakeSendClock clock;
+    HeldCertificateCheck held;
+};
+
+// The handshake is over and the check waits on its worker: the window goes
+// on, nothing of the user's goes out, and the time limit, a logout or a
+// closed window end the wait; an answer that comes after goes nowhere. A
+// server's notice sent before the verdict is read once it passed.
+TEST_P(PendingCheck, WindowGoesOnAndNothingIsSentBeforeTheVerdict)
+{
+    ConnectFor("early");
+    ASSERT_TRUE(held.Entered());
+    EXPECT_NE(GetCurrentThreadId(), held.WorkerThread());
+    EXPECT_TRUE(Client().IsBeingConnected());
+    EXPECT_FALSE(Shows("зашифровано ("));
+
+    GetParam().act(Client(), clock);
+    held.LetGo();
+    ASSERT_TRUE(held.Answered());
+    if (GetParam().line) {
+        const std::string line = GetParam().line;
+        ASSERT_TRUE(PumpUntil([&] { return Shows(line); }, 20000)) << window.OutputText("localhost");
+        EXPECT_EQ(GetParam().connects, Shows("зашифровано ("));
+    }
+    EXPECT_EQ(GetParam().connects, Client().m_socket != 0 && !Client().IsBeingConnected());
+
+    if (GetParam().connects)
+        Client().LeaveServer();
+    const std::string report = control.Report();
+    EXPECT_EQ(GetParam().connects, report != "appdata 0") << report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, PendingCheck,
+    ::testing::Values(
+        PendingCheckRow{ "answered", [](CIrcClient&, FakeSendClock&) {}, true, "*** early notice" },
+        PendingCheckRow{ "time_limit",
+                         [](CIrcClient& client, FakeSendClock& clock) {
+                             clock.Advance(kTlsHandshakeTimeoutMs);
+                             PumpUntil([&] { return client.m_connected == 0; }, 5000);
+                         },
+                         false,
+                         "*** Сервер не закончил установку шифрования за 30 секунд. Соединение разорвано." },
+        PendingCheckRow{ "logout", [](CIrcClient& client, FakeSendClock&) { client.OnLogoutButton(); }, false,
+                         nullptr },
+        PendingCheckRow{ "window_closed", [](CIrcClient& client, FakeSendClock&) { client.OnDialogClose(); },
+                         false, nullptr }),
+    [](const ::testing::TestParamInfo<PendingCheckRow>& row) { return std::string(row.param.name); });
 
 } // namespace

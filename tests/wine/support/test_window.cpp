@@ -66,6 +66,8 @@ INT_PTR CALLBACK TestChatWindow::DialogProc(HWND dialog, UINT message, WPARAM wP
         return window->m_client->OnSocketEvent(dialog, wParam, lParam);
     if (message == WM_HOST_RESOLVED && window && window->m_client)
         return window->m_client->OnHostResolved(wParam);
+    if (message == WM_CERTIFICATE_CHECKED && window && window->m_client)
+        return window->m_client->OnCertificateChecked(wParam);
     if (message == WM_TIMER && window && window->m_client)
         return window->m_client->OnDialogTimer(wParam);
     if (message == WM_SCROLLBACK && window && window->m_client)

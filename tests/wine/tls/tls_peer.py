@@ -19,6 +19,8 @@ connection the lines "got ...", then how the client left: its lines, and
                                                 none": no IRC text came)
   silent      takes the client's hello and never answers ("hello only":
               nothing else came before the client closed)
+  early       as good, and a notice right after the handshake, before the
+              client could register, as many servers do ("appdata N")
 """
 import socket
 import ssl
@@ -167,12 +169,14 @@ def run(scenario, sock):
         hello = sock.recv(65536)
         rest = count_until_closed(sock)
         return "hello only" if hello[:1] == b"\x16" and rest == 0 else f"hello {hello[:1]!r}, then {rest} bytes"
-    certificate = {"good": "localhost", "other": "other", "self": "self", "expired": "expired"}[kind]
+    certificate = {"good": "localhost", "early": "localhost", "other": "other", "self": "self", "expired": "expired"}[kind]
     session = Session(sock, certificate, mode or "whole")
     if not session.handshake():
         return "handshake failed"
     if kind == "good":
         return converse(session, mode)
+    if kind == "early":
+        session.write_records([b":irc.test NOTICE * :*** early notice\r\n"])
     return f"appdata {count_until_closed(sock, session.tls, session.incoming)}"
 
 
