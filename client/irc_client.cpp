@@ -19,7 +19,7 @@ CIrcClient::CIrcClient(HWND hDialog)
     m_socket = 0;
     m_lineLen = 0;
     m_hDialog = hDialog;
-    m_port = 6667;
+    m_port = 6697;
     m_connected = 0;
     m_ownLinePending = 0;
     m_nickPrefix = ' ';

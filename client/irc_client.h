@@ -48,7 +48,8 @@ public:
     HWND GetControl(int id) const;
 
     // Server connection.
-    bool Connect(unsigned short port);
+    // tls: the user asked for an encrypted connection (client/login_rules.h).
+    bool Connect(unsigned short port, bool tls);
     void SelectSocketEvents();
     INT_PTR OnSocketEvent(HWND dialog, WPARAM wParam, LPARAM lParam);
     void OnSocketRead();
@@ -214,7 +215,7 @@ private:
     // A connection attempt that failed: its line is shown already; the
     // login panel comes back with the server tab in sight.
     void AbandonConnection();
-    bool OpenSocket(in_addr address, unsigned short port);
+    bool OpenSocket(in_addr address, unsigned short port, bool tls);
     // The connection's name lookup while it waits for its answer.
     CHostLookup* PendingLookup() const;
     // Lets go of a lookup still waiting; false when there was none.

@@ -6,7 +6,6 @@
 #include "net/host_lookup.h"
 #include "net/line_assembler.h"
 #include "net/quit_reason.h"
-#include "net/tls_records.h"
 #include "net/tls_session.h"
 #include "output/colours.h"
 #include "output/output_batch.h"
@@ -28,7 +27,7 @@ const char kLookupProperty[] = "TalvoHostLookup";
 // A dotted address connects at once; a name is resolved by a worker, and
 // the connection goes on from its answer (OnHostResolved): the window never
 // waits for a resolver.
-bool CIrcClient::Connect(unsigned short port)
+bool CIrcClient::Connect(unsigned short port, bool tls)
 {
     HWND serverOutput = FindTab(m_szServer);
 
@@ -49,9 +48,9 @@ bool CIrcClient::Connect(unsigned short port)
     in_addr address;
     address.s_addr = inet_addr(m_szServerHost);
     if (address.s_addr != INADDR_NONE) {
-        if (OpenSocket(address, port))
+        if (OpenSocket(address, port, tls))
             return true;
-    } else if (CHostLookup* lookup = CHostLookup::Start(m_hDialog, m_szServerHost, port)) {
+    } else if (CHostLookup* lookup = CHostLookup::Start(m_hDialog, m_szServerHost, port, tls)) {
         SetPropA(m_hDialog, kLookupProperty, (HANDLE)lookup);
         return true;
     } else {
@@ -88,6 +87,7 @@ INT_PTR CIrcClient::OnHostResolved(WPARAM request)
     const bool found = lookup->Found();
     const in_addr address = lookup->Address();
     const unsigned short port = lookup->Port();
+    const bool tls = lookup->Tls();
     lookup->Release();
 
     if (!found) {
@@ -97,15 +97,16 @@ INT_PTR CIrcClient::OnHostResolved(WPARAM request)
         AbandonConnection();
         return 1;
     }
-    if (!OpenSocket(address, port)) {
+    if (!OpenSocket(address, port, tls)) {
         WSACleanup();
         AbandonConnection();
     }
     return 1;
 }
 
-// A connection to the TLS port is encrypted from its first byte.
-bool CIrcClient::OpenSocket(in_addr address, unsigned short port)
+// A connection the user asked to encrypt is encrypted from its first byte;
+// from here on its TLS session says so.
+bool CIrcClient::OpenSocket(in_addr address, unsigned short port, bool tls)
 {
     sockaddr_in server;
     memset(&server, 0, sizeof server);
@@ -120,7 +121,7 @@ bool CIrcClient::OpenSocket(in_addr address, unsigned short port)
         return false;
     }
 
-    if (port == kTlsPort)
+    if (tls)
         OpenTlsSession();
     OpenSendQueue();
     SelectSocketEvents();

@@ -26,15 +26,16 @@ bool ResolveWithSystem(const char* host, in_addr* address)
 
 bool (*g_pfnResolveHost)(const char* host, in_addr* address) = &ResolveWithSystem;
 
-CHostLookup::CHostLookup(HWND dialog, const char* host, unsigned short port)
-    : m_references(2), m_answered(0), m_hDialog(dialog), m_hModule(NULL), m_port(port), m_found(false), m_address()
+CHostLookup::CHostLookup(HWND dialog, const char* host, unsigned short port, bool tls)
+    : m_references(2), m_answered(0), m_hDialog(dialog), m_hModule(NULL), m_port(port), m_tls(tls), m_found(false),
+      m_address()
 {
     CopyText(m_szHost, sizeof m_szHost, host);
 }
 
-CHostLookup* CHostLookup::Start(HWND dialog, const char* host, unsigned short port)
+CHostLookup* CHostLookup::Start(HWND dialog, const char* host, unsigned short port, bool tls)
 {
-    CHostLookup* lookup = new CHostLookup(dialog, host, port);
+    CHostLookup* lookup = new CHostLookup(dialog, host, port, tls);
     // The worker keeps the module loaded until it has returned: a host may
     // unload it while the resolver still waits.
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)&CHostLookup::Resolve,

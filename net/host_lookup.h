@@ -16,7 +16,8 @@ class CHostLookup {
 public:
     // Starts the worker; NULL when it cannot be started. The answer comes
     // to dialog as WM_HOST_RESOLVED with the request as wParam.
-    static CHostLookup* Start(HWND dialog, const char* host, unsigned short port);
+    // The port and the TLS choice wait with the request for the answer.
+    static CHostLookup* Start(HWND dialog, const char* host, unsigned short port, bool tls);
 
     // The window lets go of the request, answered or not.
     void Release();
@@ -26,9 +27,10 @@ public:
     bool Found() const { return m_found; }
     in_addr Address() const { return m_address; }
     unsigned short Port() const { return m_port; }
+    bool Tls() const { return m_tls; }
 
 private:
-    CHostLookup(HWND dialog, const char* host, unsigned short port);
+    CHostLookup(HWND dialog, const char* host, unsigned short port, bool tls);
 
     static DWORD WINAPI Resolve(void* request);
 
@@ -37,6 +39,7 @@ private:
     HWND m_hDialog;
     HMODULE m_hModule;
     unsigned short m_port;
+    bool m_tls;
     bool m_found;
     in_addr m_address;
     char m_szHost[1024];

@@ -235,7 +235,7 @@ TEST(HostedWindows, TwoWindowsLiveSideBySideUntilEachIsDestroyed)
         ASSERT_TRUE(window->Handle() && window->Dialog());
         EXPECT_TRUE(IsWindowVisible(window->Dialog()));
         EXPECT_EQ(5, SendMessageA(window->Control(IDC_SERVER_LIST), CB_GETCOUNT, 0, 0));
-        EXPECT_EQ("6667", Text(window->Control(IDC_PORT)));
+        EXPECT_EQ("6697", Text(window->Control(IDC_PORT)));
     }
     EXPECT_NE(first.Handle(), second.Handle());
     EXPECT_NE(first.Dialog(), second.Dialog());
@@ -263,6 +263,23 @@ TEST(HostedWindows, TwoWindowsLiveSideBySideUntilEachIsDestroyed)
     EXPECT_EQ(MM_FAILED, Send(MM_DESTROY_WINDOW, first.Handle()));
     EXPECT_EQ(MM_FAILED, Send(MM_SHOW_WINDOW, first.Handle()));
     EXPECT_TRUE(IsWindow(second.Dialog()));
+}
+
+// The port field as the user types into it: digits, and one '+' (TLS) first.
+TEST(HostedWindows, PortFieldTakesDigitsAndOneLeadingPlus)
+{
+    HostedWindow window;
+    HWND port = window.Control(IDC_PORT);
+    const auto type = [&](const std::string& keys) {
+        SendMessageA(port, EM_SETSEL, 0, 0);
+        for (char typed : keys)
+            SendMessageA(port, WM_CHAR, (WPARAM)(unsigned char)typed, 0);
+        return Text(port);
+    };
+    SetWindowTextA(port, "");
+    EXPECT_EQ("7000", type("7+a0-0 0"));
+    EXPECT_EQ("+7000", type("+"));
+    EXPECT_EQ("+7000", type("+5")) << "nothing goes before the '+'";
 }
 
 TEST(HostedWindows, ButtonsKeysAndSocketEventsActOnlyInTheirConnectionState)
