@@ -53,8 +53,10 @@ CIrcClient::~CIrcClient()
     CancelScrollbackCheck(m_hDialog);
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.
-    if (m_socket != 0 || PendingLookup())
+    if (m_socket != 0 || PendingLookup()) {
+        FinishSending();
         EndConnection();
+    }
 }
 
 bool CIrcClient::IsOwnSocket(SOCKET socket) const

@@ -244,6 +244,9 @@ private:
     void FlushSendQueue();
     void ShowWaitingLines(const char* tab);
     void SendQuitFirst(const char* quitLine);
+    // The connection is about to end for good: what a full socket held
+    // back (the QUIT, the rest of a line, TLS records) goes first.
+    void FinishSending();
 
     // Handlers of prefixed lines, one family per file under protocol/.
     void OnJoin(const ParsedLine& line, HWND output);

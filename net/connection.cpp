@@ -33,13 +33,18 @@ bool CIrcClient::Connect(unsigned short port, bool tls)
 
     // A connection left open by "Выйти" (its close not yet seen) ends here,
     // so that neither its socket nor its socket library reference leaks.
-    if (m_socket != 0 || PendingLookup())
+    if (m_socket != 0 || PendingLookup()) {
+        FinishSending();
         EndConnection();
+    }
 
+    // Without the socket library there is no connection, and no reference
+    // of it to give back.
     WSADATA wsaData;
-    const bool started = WSAStartup(MAKEWORD(2, 2), &wsaData) == 0;
-    if (!started)
-        SendMessageA(serverOutput, EM_REPLACESEL, 0, (LPARAM)"Ошибка инициализации сокета.");
+    if (WSAStartup(MAKEWORD(2, 2), &wsaData) != 0) {
+        PrintLine(serverOutput, "\r\n%s*** Ошибка инициализации сокета.", COLOUR_CONNECTION);
+        return false;
+    }
 
     memcpy(m_szServerHost, m_szServer, sizeof m_szServerHost);
 
@@ -56,8 +61,7 @@ bool CIrcClient::Connect(unsigned short port, bool tls)
     } else {
         PrintLine(serverOutput, "\r\n%s*** Невозможно получить ответ от IRC сервера.", COLOUR_CONNECTION);
     }
-    if (started)
-        WSACleanup();
+    WSACleanup();
     return false;
 }
 
@@ -217,6 +221,7 @@ void CIrcClient::EndConnection()
 void CIrcClient::LeaveServer()
 {
     SendQuit(kQuitReason);
+    FinishSending();
     EndConnection();
 }
 

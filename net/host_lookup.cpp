@@ -37,13 +37,16 @@ CHostLookup* CHostLookup::Start(HWND dialog, const char* host, unsigned short po
 {
     CHostLookup* lookup = new CHostLookup(dialog, host, port, tls);
     // The worker keeps the module loaded until it has returned: a host may
-    // unload it while the resolver still waits.
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)&CHostLookup::Resolve,
-                       &lookup->m_hModule);
+    // unload it while the resolver still waits. Without that hold no worker
+    // may start.
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)&CHostLookup::Resolve,
+                            &lookup->m_hModule)) {
+        delete lookup;
+        return NULL;
+    }
     HANDLE worker = CreateThread(NULL, 0, &CHostLookup::Resolve, lookup, 0, NULL);
     if (!worker) {
-        if (lookup->m_hModule)
-            FreeLibrary(lookup->m_hModule);
+        FreeLibrary(lookup->m_hModule);
         delete lookup;
         return NULL;
     }
@@ -64,7 +67,12 @@ DWORD WINAPI CHostLookup::Resolve(void* request)
     CHostLookup* lookup = (CHostLookup*)request;
     WSADATA data;
     const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    lookup->m_found = started && g_pfnResolveHost(lookup->m_szHost, &lookup->m_address);
+    // No exception may leave the thread: it would end the host.
+    try {
+        lookup->m_found = started && g_pfnResolveHost(lookup->m_szHost, &lookup->m_address);
+    } catch (...) {
+        lookup->m_found = false;
+    }
     if (started)
         WSACleanup();
     InterlockedExchange(&lookup->m_answered, 1);
@@ -72,7 +80,6 @@ DWORD WINAPI CHostLookup::Resolve(void* request)
     PostMessageA(lookup->m_hDialog, WM_HOST_RESOLVED, (WPARAM)lookup, 0);
     const HMODULE module = lookup->m_hModule;
     lookup->Release();
-    if (module)
-        FreeLibraryAndExitThread(module, 0);
+    FreeLibraryAndExitThread(module, 0);
     return 0;
 }
