@@ -71,12 +71,18 @@ std::string ReadRichText(HWND control, LONG from, LONG to)
 {
     std::string richText;
     StreamWriter writer = { &richText, nullptr };
+    // Selecting the range scrolls the control; a reading that fails leaves
+    // the reader's view where it was.
+    POINT view = {};
+    SendMessageA(control, EM_GETSCROLLPOS, 0, (LPARAM)&view);
     CHARRANGE range = { from, to };
     SendMessageA(control, EM_EXSETSEL, 0, (LPARAM)&range);
     EDITSTREAM stream = { (DWORD_PTR)&writer, 0, &WriteStream };
     SendMessageA(control, EM_STREAMOUT, SF_RTF | SFF_SELECTION, (LPARAM)&stream);
     SendMessageA(control, EM_SETSEL, kEnd, kEnd);
-    if (writer.failure)
+    if (writer.failure) {
+        SendMessageA(control, EM_SETSCROLLPOS, 0, (LPARAM)&view);
         std::rethrow_exception(writer.failure);
+    }
     return richText;
 }
