@@ -220,7 +220,6 @@ TEST_P(PortKindTest, PlusMeansTlsAndAPasswordInClearIsAnnounced)
 
 INSTANTIATE_TEST_SUITE_P(Panel, PortKindTest, ::testing::Values(
     PortCase{ "plus_with_password", "+", "secret", true },
-    PortCase{ "plus_after_blanks", " +", "", true },
     PortCase{ "plain_with_password", "", "secret", false },
     PortCase{ "plain_without_password", "", "", false }),
     [](const ::testing::TestParamInfo<PortCase>& row) { return std::string(row.param.description); });
