@@ -19,7 +19,7 @@ CIrcClient::CIrcClient(HWND hDialog)
     m_socket = 0;
     m_lineLen = 0;
     m_hDialog = hDialog;
-    m_port = 6667;
+    m_port = 6697;
     m_connected = 0;
     m_ownLinePending = 0;
     m_nickPrefix = ' ';
@@ -53,8 +53,10 @@ CIrcClient::~CIrcClient()
     CancelScrollbackCheck(m_hDialog);
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.
-    if (m_socket != 0 || PendingLookup())
+    if (m_socket != 0 || PendingLookup()) {
+        FinishSending();
         EndConnection();
+    }
 }
 
 bool CIrcClient::IsOwnSocket(SOCKET socket) const

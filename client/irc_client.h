@@ -52,7 +52,8 @@ public:
     HWND GetControl(int id) const;
 
     // Server connection.
-    bool Connect(unsigned short port);
+    // tls: the user asked for an encrypted connection (client/login_rules.h).
+    bool Connect(unsigned short port, bool tls);
     void SelectSocketEvents();
     INT_PTR OnSocketEvent(HWND dialog, WPARAM wParam, LPARAM lParam);
     void OnSocketRead();
@@ -220,7 +221,7 @@ private:
     // A connection attempt that failed: its line is shown already; the
     // login panel comes back with the server tab in sight.
     void AbandonConnection();
-    bool OpenSocket(in_addr address, unsigned short port);
+    bool OpenSocket(in_addr address, unsigned short port, bool tls);
     // The connection's name lookup while it waits for its answer.
     CHostLookup* PendingLookup() const;
     // Lets go of a lookup still waiting; false when there was none.
@@ -252,6 +253,9 @@ private:
     void FlushSendQueue();
     void ShowWaitingLines(const char* tab);
     void SendQuitFirst(const char* quitLine);
+    // The connection is about to end for good: what a full socket held
+    // back (the QUIT, the rest of a line, TLS records) goes first.
+    void FinishSending();
 
     // Handlers of prefixed lines, one family per file under protocol/.
     void OnJoin(const ParsedLine& line, HWND output);

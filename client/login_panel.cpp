@@ -81,7 +81,8 @@ bool CIrcClient::ConnectFromPanel()
     ReadWireField(GetControl(IDC_NICK), m_szNick, sizeof m_szNick);
     char port[256];
     ReadField(*this, IDC_PORT, port, sizeof port);
-    m_port = ReadPort(port);
+    const PortChoice choice = ReadPort(port);
+    m_port = choice.port;
 
     CopyText(m_szRealName, 20, "description");
     CopyText(m_szUserName, 20, "username");
@@ -94,7 +95,7 @@ bool CIrcClient::ConnectFromPanel()
     // The server tab comes first, so that the connection's status lines, and
     // the reason when it cannot be made, are there to read.
     OpenTab(m_szServer);
-    if (!Connect(m_port)) {
+    if (!Connect(m_port, choice.tls)) {
         m_showTabsPending = 1;
         ResetToLogin();
         return false;

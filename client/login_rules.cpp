@@ -1,5 +1,6 @@
 #include "client/login_rules.h"
 
+#include "net/tls_records.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -13,6 +14,14 @@ enum {
     kMinEmail = 5,
     kMaxEmail = 30,
 };
+
+// What atoi skips before a number (the C locale's isspace).
+const char kAtoiBlanks[] = " \t\n\v\f\r";
+
+bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 LoginRefusal CheckPassword(const char* password)
 {
@@ -36,9 +45,22 @@ LoginRefusal CheckEmail(const char* email)
 
 } // namespace
 
-uint16_t ReadPort(const char* text)
+PortChoice ReadPort(const char* text)
 {
-    return (uint16_t)ReadCommandNumber(text);
+    text += strspn(text, kAtoiBlanks);
+    const bool plus = *text == '+';
+    if (plus)
+        ++text;
+    const uint16_t port = IsAsciiDigit(*text) ? (uint16_t)ReadCommandNumber(text) : 0;
+    return PortChoice{ port, plus || port == kTlsPort };
+}
+
+bool AcceptsPortCharacter(const char* text, size_t start, size_t end, char typed)
+{
+    const size_t length = strlen(text);
+    if (start > end || end > length || text[end] == '+')
+        return false;
+    return IsAsciiDigit(typed) || (typed == '+' && start == 0);
 }
 
 LoginRefusal CheckConnectFields(const char* server, uint16_t port, const char* nick)

@@ -24,6 +24,7 @@ add_library(talvo_objects OBJECT
     client/login_panel.cpp
     client/message_box.cpp
     client/paint.cpp
+    client/port_field.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/certificate_check.cpp

@@ -169,8 +169,8 @@ void CheckLogin(FuzzedDataProvider& data)
     const ExactText nick = ConsumeText(data, 80);
     const ExactText password = ConsumeText(data, 80);
     const ExactText email(data.ConsumeRemainingBytesAsString());
-    const LoginRefusal connect = CheckConnectFields(server.get(), ReadPort(port.get()), nick.get());
-    const bool allGiven = server.length() > 0 && nick.length() > 0 && ReadPort(port.get()) != 0;
+    const LoginRefusal connect = CheckConnectFields(server.get(), ReadPort(port.get()).port, nick.get());
+    const bool allGiven = server.length() > 0 && nick.length() > 0 && ReadPort(port.get()).port != 0;
     Expect(connect == (allGiven ? LoginRefusal::None : LoginRefusal::MissingData));
     const LoginRefusal login = CheckLoginFields(nick.get(), password.get(), email.get());
     Expect(login != LoginRefusal::MissingData);

@@ -4,6 +4,7 @@
 #include "client/input_paste.h"
 #include "client/irc_client.h"
 #include "client/message_box.h"
+#include "client/port_field.h"
 #include "module/module.h"
 #include "net/quit_reason.h"
 
@@ -40,6 +41,7 @@ CWidget::CWidget(HWND parent)
     m_client->m_hDialog = m_hDialog;
 
     m_client->FillServerList();
+    FilterPortTyping(m_client->GetControl(IDC_PORT));
 
     HWND input = m_client->GetControl(IDC_INPUT);
     SetWindowLongPtrA(input, GWLP_USERDATA, 0);

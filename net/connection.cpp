@@ -6,7 +6,6 @@
 #include "net/host_lookup.h"
 #include "net/line_assembler.h"
 #include "net/quit_reason.h"
-#include "net/tls_records.h"
 #include "net/tls_session.h"
 #include "output/colours.h"
 #include "output/output_batch.h"
@@ -28,19 +27,24 @@ const char kLookupProperty[] = "TalvoHostLookup";
 // A dotted address connects at once; a name is resolved by a worker, and
 // the connection goes on from its answer (OnHostResolved): the window never
 // waits for a resolver.
-bool CIrcClient::Connect(unsigned short port)
+bool CIrcClient::Connect(unsigned short port, bool tls)
 {
     HWND serverOutput = FindTab(m_szServer);
 
     // A connection left open by "Выйти" (its close not yet seen) ends here,
     // so that neither its socket nor its socket library reference leaks.
-    if (m_socket != 0 || PendingLookup())
+    if (m_socket != 0 || PendingLookup()) {
+        FinishSending();
         EndConnection();
+    }
 
+    // Without the socket library there is no connection, and no reference
+    // of it to give back.
     WSADATA wsaData;
-    const bool started = WSAStartup(MAKEWORD(2, 2), &wsaData) == 0;
-    if (!started)
-        SendMessageA(serverOutput, EM_REPLACESEL, 0, (LPARAM)"Ошибка инициализации сокета.");
+    if (WSAStartup(MAKEWORD(2, 2), &wsaData) != 0) {
+        PrintLine(serverOutput, "\r\n%s*** Ошибка инициализации сокета.", COLOUR_CONNECTION);
+        return false;
+    }
 
     memcpy(m_szServerHost, m_szServer, sizeof m_szServerHost);
 
@@ -49,16 +53,15 @@ bool CIrcClient::Connect(unsigned short port)
     in_addr address;
     address.s_addr = inet_addr(m_szServerHost);
     if (address.s_addr != INADDR_NONE) {
-        if (OpenSocket(address, port))
+        if (OpenSocket(address, port, tls))
             return true;
-    } else if (CHostLookup* lookup = CHostLookup::Start(m_hDialog, m_szServerHost, port)) {
+    } else if (CHostLookup* lookup = CHostLookup::Start(m_hDialog, m_szServerHost, port, tls)) {
         SetPropA(m_hDialog, kLookupProperty, (HANDLE)lookup);
         return true;
     } else {
         PrintLine(serverOutput, "\r\n%s*** Невозможно получить ответ от IRC сервера.", COLOUR_CONNECTION);
     }
-    if (started)
-        WSACleanup();
+    WSACleanup();
     return false;
 }
 
@@ -88,6 +91,7 @@ INT_PTR CIrcClient::OnHostResolved(WPARAM request)
     const bool found = lookup->Found();
     const in_addr address = lookup->Address();
     const unsigned short port = lookup->Port();
+    const bool tls = lookup->Tls();
     lookup->Release();
 
     if (!found) {
@@ -97,15 +101,16 @@ INT_PTR CIrcClient::OnHostResolved(WPARAM request)
         AbandonConnection();
         return 1;
     }
-    if (!OpenSocket(address, port)) {
+    if (!OpenSocket(address, port, tls)) {
         WSACleanup();
         AbandonConnection();
     }
     return 1;
 }
 
-// A connection to the TLS port is encrypted from its first byte.
-bool CIrcClient::OpenSocket(in_addr address, unsigned short port)
+// A connection the user asked to encrypt is encrypted from its first byte;
+// from here on its TLS session says so.
+bool CIrcClient::OpenSocket(in_addr address, unsigned short port, bool tls)
 {
     sockaddr_in server;
     memset(&server, 0, sizeof server);
@@ -120,7 +125,7 @@ bool CIrcClient::OpenSocket(in_addr address, unsigned short port)
         return false;
     }
 
-    if (port == kTlsPort)
+    if (tls)
         OpenTlsSession();
     OpenSendQueue();
     SelectSocketEvents();
@@ -216,6 +221,7 @@ void CIrcClient::EndConnection()
 void CIrcClient::LeaveServer()
 {
     SendQuit(kQuitReason);
+    FinishSending();
     EndConnection();
 }
 

@@ -26,15 +26,15 @@ bool ResolveWithSystem(const char* host, in_addr* address)
 
 bool (*g_pfnResolveHost)(const char* host, in_addr* address) = &ResolveWithSystem;
 
-CHostLookup::CHostLookup(HWND dialog, const char* host, unsigned short port)
-    : CWorkerRequest(dialog, WM_HOST_RESOLVED), m_port(port), m_found(false), m_address()
+CHostLookup::CHostLookup(HWND dialog, const char* host, unsigned short port, bool tls)
+    : CWorkerRequest(dialog, WM_HOST_RESOLVED), m_port(port), m_tls(tls), m_found(false), m_address()
 {
     CopyText(m_szHost, sizeof m_szHost, host);
 }
 
-CHostLookup* CHostLookup::Start(HWND dialog, const char* host, unsigned short port)
+CHostLookup* CHostLookup::Start(HWND dialog, const char* host, unsigned short port, bool tls)
 {
-    CHostLookup* lookup = new CHostLookup(dialog, host, port);
+    CHostLookup* lookup = new CHostLookup(dialog, host, port, tls);
     return StartWorker(lookup) ? lookup : NULL;
 }
 

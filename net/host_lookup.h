@@ -16,19 +16,22 @@ class CHostLookup : public CWorkerRequest {
 public:
     // Starts the worker; NULL when it cannot be started. The answer comes
     // to dialog as WM_HOST_RESOLVED with the request as wParam.
-    static CHostLookup* Start(HWND dialog, const char* host, unsigned short port);
+    // The port and the TLS choice wait with the request for the answer.
+    static CHostLookup* Start(HWND dialog, const char* host, unsigned short port, bool tls);
 
     // The answer has come: Found says whether the name was resolved.
     bool Found() const { return m_found; }
     in_addr Address() const { return m_address; }
     unsigned short Port() const { return m_port; }
+    bool Tls() const { return m_tls; }
 
 private:
-    CHostLookup(HWND dialog, const char* host, unsigned short port);
+    CHostLookup(HWND dialog, const char* host, unsigned short port, bool tls);
 
     void Answer() override;
 
     unsigned short m_port;
+    bool m_tls;
     bool m_found;
     in_addr m_address;
     char m_szHost[1024];

@@ -25,12 +25,17 @@ void CIrcClient::OnSocketConnect(int error)
         AbandonConnection();
         return;
     }
-    // On the TLS port registration waits for the handshake and the
-    // certificate's check.
+    // On TLS registration waits for the handshake and the certificate's
+    // check.
     if (Tls()) {
         StartTlsHandshake();
         return;
     }
+    // Anyone on the way can read a NickServ password sent in clear: the
+    // user is told before it goes.
+    if (GetWindowTextLengthA(GetControl(IDC_PASSWORD)) > 0)
+        PrintLine(FindTab(m_szServer), "\r\n%s*** Соединение не зашифровано: пароль уйдёт на сервер открытым "
+                  "текстом. Для шифрования укажите порт с \"+\" (например, +6697).", COLOUR_CONNECTION);
     SendRegistration();
 }
 

@@ -20,6 +20,10 @@ namespace {
 // for as long as the connection lasts.
 const char kSendsProperty[] = "TalvoConnectionSends";
 
+// How long one send may wait when leaving, for a server that reads slowly
+// or not at all: the window waits at most this for each of the few sends.
+const DWORD kLeavingSendTimeoutMs = 1000;
+
 DWORD WINAPI ReadTickCount()
 {
     return GetTickCount();
@@ -163,6 +167,26 @@ void CIrcClient::SendQuitFirst(const char* quitLine)
     // QUIT still waiting for the socket ends the connection without it.
     CTlsSession* tls = Tls();
     if (tls && sends->queue.MillisecondsUntilNextLine(g_pfnSendTicks()) == kNoLineWaiting)
+        tls->SendCloseNotify();
+}
+
+// Nothing of the window hears of the socket again, so FD_WRITE can no
+// longer send the rest: the socket blocks instead, for a bounded time.
+void CIrcClient::FinishSending()
+{
+    ConnectionSends* sends = Sends();
+    CTlsSession* tls = Tls();
+    if (m_socket == 0 || !sends || IsBeingConnected())
+        return;
+    WSAAsyncSelect(m_socket, m_hDialog, 0, 0);
+    u_long nonBlocking = 0;
+    ioctlsocket(m_socket, FIONBIO, &nonBlocking);
+    const DWORD timeout = kLeavingSendTimeoutMs;
+    setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, (const char*)&timeout, sizeof timeout);
+    if (tls && !tls->FlushOutput())
+        return;
+    if (sends->queue.SendWaiting(g_pfnSendTicks()) != SendProgress::Failed && tls &&
+        sends->queue.MillisecondsUntilNextLine(g_pfnSendTicks()) == kNoLineWaiting)
         tls->SendCloseNotify();
 }
 

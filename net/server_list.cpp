@@ -21,5 +21,5 @@ void CIrcClient::FillServerList()
     for (const char* server : kDefaultServers)
         SendMessageA(serverList, CB_ADDSTRING, 0, (LPARAM)server);
     SendMessageA(serverList, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)kDefaultServers[0]);
-    SetWindowTextA(GetControl(IDC_PORT), "6667");
+    SetWindowTextA(GetControl(IDC_PORT), "6697");
 }

@@ -8,13 +8,16 @@ CWorkerRequest::CWorkerRequest(HWND dialog, UINT message)
 bool CWorkerRequest::StartWorker(CWorkerRequest* request)
 {
     // The worker keeps the module loaded until it has returned: a host may
-    // unload it while the worker still waits.
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)&CWorkerRequest::Run,
-                       &request->m_hModule);
+    // unload it while the worker still waits. Without that hold no worker
+    // may start.
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)&CWorkerRequest::Run,
+                            &request->m_hModule)) {
+        delete request;
+        return false;
+    }
     HANDLE worker = CreateThread(NULL, 0, &CWorkerRequest::Run, request, 0, NULL);
     if (!worker) {
-        if (request->m_hModule)
-            FreeLibrary(request->m_hModule);
+        FreeLibrary(request->m_hModule);
         delete request;
         return false;
     }
@@ -31,13 +34,17 @@ void CWorkerRequest::Release()
 DWORD WINAPI CWorkerRequest::Run(void* request)
 {
     CWorkerRequest* self = (CWorkerRequest*)request;
-    self->Answer();
+    // No exception may leave the worker: it would end the host. A request
+    // whose work failed so is answered as it stands, found nothing.
+    try {
+        self->Answer();
+    } catch (...) {
+    }
     InterlockedExchange(&self->m_answered, 1);
     // Fails harmlessly when the dialog is gone.
     PostMessageA(self->m_hDialog, self->m_message, (WPARAM)self, 0);
     const HMODULE module = self->m_hModule;
     self->Release();
-    if (module)
-        FreeLibraryAndExitThread(module, 0);
+    FreeLibraryAndExitThread(module, 0);
     return 0;
 }

@@ -50,14 +50,40 @@ TEST(CheckConnectFields, ServerPortAndNickAreNeeded)
     EXPECT_EQ(LoginRefusal::MissingData, CheckConnectFields("irc.example.net", 6667, ""));
 }
 
-TEST(ReadPort, AtoiKeptIn16Bits)
+// The digits as atoi reads them, kept in 16 bits; a leading '+' or the
+// registered TLS port asks for TLS.
+TEST(ReadPort, DigitsAfterAnOptionalPlus)
 {
-    const struct { const char* text; uint16_t port; } rows[] = {
-        { "6667", 6667 }, { "", 0 }, { "0", 0 }, { "65535", 65535 }, { "65536", 0 }, { "65537", 1 },
-        { " 12ab", 12 }, { "-1", 65535 }, { "99999999999999999999", 65535 },
+    const struct { const char* text; uint16_t port; bool tls; } rows[] = {
+        { "6697", 6697, true }, { "+6697", 6697, true }, { "+7000", 7000, true }, { "7000", 7000, false },
+        { "6667", 6667, false }, { "+6667", 6667, true }, { " 6697", 6697, true }, { " +443", 443, true },
+        { "+", 0, true }, { "++7000", 0, true }, { "+0", 0, true }, { "+-7000", 0, true }, { "+ 7000", 0, true },
+        { "", 0, false }, { "abc", 0, false }, { "0", 0, false }, { "-1", 0, false }, { "65535", 65535, false },
+        { "65536", 0, false }, { "65537", 1, false }, { "+65537", 1, true }, { " 12ab", 12, false },
+        { "99999999999999999999", 65535, false },
+    };
+    for (const auto& row : rows) {
+        const PortChoice choice = ReadPort(row.text);
+        EXPECT_EQ(row.port, choice.port) << '"' << row.text << '"';
+        if (row.port != 0)
+            EXPECT_EQ(row.tls, choice.tls) << '"' << row.text << '"';
+    }
+}
+
+// What typing does to the port field: [start, end) is the selection typed over.
+TEST(AcceptsPortCharacter, DigitsAndOneLeadingPlus)
+{
+    const struct { const char* text; size_t start, end; char typed; bool accepted; } rows[] = {
+        { "", 0, 0, '7', true },       { "", 0, 0, '+', true },       { "+", 1, 1, '7', true },
+        { "7000", 0, 0, '+', true },   { "7000", 4, 4, '+', false },  { "7000", 2, 2, '+', false },
+        { "+7000", 0, 0, '+', false }, { "+7000", 0, 0, '5', false }, { "+7000", 0, 1, '+', true },
+        { "+7000", 0, 1, '5', true },  { "+7000", 5, 5, '1', true },  { "6697", 4, 4, 'a', false },
+        { "6697", 4, 4, '-', false },  { "6697", 4, 4, ' ', false },  { "6697", 5, 5, '1', false },
+        { "6697", 3, 2, '1', false },
     };
     for (const auto& row : rows)
-        EXPECT_EQ(row.port, ReadPort(row.text)) << '"' << row.text << '"';
+        EXPECT_EQ(row.accepted, AcceptsPortCharacter(row.text, row.start, row.end, row.typed))
+            << '"' << row.text << "\" [" << row.start << ',' << row.end << ") '" << row.typed << '\'';
 }
 
 } // namespace

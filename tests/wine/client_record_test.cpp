@@ -8,7 +8,7 @@ namespace {
 TEST(ClientRecord, FreshRecord)
 {
     CIrcClient client(NULL);
-    EXPECT_EQ(6667, client.m_port);
+    EXPECT_EQ(6697, client.m_port);
     EXPECT_EQ(1, client.m_soundOn);
     EXPECT_EQ(1, client.m_nickEditLocked);
     EXPECT_EQ(' ', client.m_nickPrefix);

@@ -140,7 +140,7 @@ TEST(ConnectionAttempt, RefusedConnectionIsReportedAndReleased)
     CIrcClient& client = window.Client();
     strcpy(client.m_szServer, "127.0.0.1");
     client.OpenTab(client.m_szServer);
-    ASSERT_TRUE(client.Connect(UnusedPort()));
+    ASSERT_TRUE(client.Connect(UnusedPort(), false));
     client.m_connected = 1;
     ASSERT_TRUE(PumpUntil([&] { return client.m_connected == 0; }));
 
@@ -157,7 +157,7 @@ TEST(ConnectionAttempt, HostNameIsResolved)
     TestChatWindow window;
     CIrcClient& client = window.Client();
     strcpy(client.m_szServer, "localhost");
-    ASSERT_TRUE(client.Connect(peer.Port()));
+    ASSERT_TRUE(client.Connect(peer.Port(), false));
     client.m_connected = 1;
     EXPECT_TRUE(PumpUntil([&] { return peer.TryAccept(); }));
     EXPECT_STREQ("localhost", client.m_szServerHost);
@@ -218,7 +218,7 @@ protected:
     // Connects as the login panel does while the resolver holds its answer.
     void StartConnecting()
     {
-        ASSERT_TRUE(Client().Connect(peer.Port()));
+        ASSERT_TRUE(Client().Connect(peer.Port(), false));
         Client().m_connected = 1;
         Client().m_loginState = 2;
         ASSERT_TRUE(PumpUntil([] { return HeldResolver::Asked(); }));
@@ -287,7 +287,7 @@ TEST_F(ResolutionTest, AnswerToAnEarlierConnectIsIgnored)
 {
     HeldResolver resolver(true);
     StartConnecting();
-    ASSERT_TRUE(Client().Connect(peer.Port()));
+    ASSERT_TRUE(Client().Connect(peer.Port(), false));
     resolver.Answer();
     // Both answers come; only the second connects, once.
     ASSERT_TRUE(PumpUntil([&] {
@@ -297,7 +297,7 @@ TEST_F(ResolutionTest, AnswerToAnEarlierConnectIsIgnored)
     EXPECT_EQ(1u, std::count(peer.Received().begin(), peer.Received().end(), 'J'));
 }
 
-TEST(ServerList, FiveServersFirstSelectedPort6667)
+TEST(ServerList, FiveServersFirstSelectedPort6697)
 {
     TestChatWindow window;
     window.Client().FillServerList();
@@ -311,7 +311,7 @@ TEST(ServerList, FiveServersFirstSelectedPort6667)
     EXPECT_STREQ("irc.esper.net", last);
     char port[16] = "";
     GetWindowTextA(GetDlgItem(window.Dialog(), IDC_PORT), port, sizeof port);
-    EXPECT_STREQ("6667", port);
+    EXPECT_STREQ("6697", port);
 }
 
 } // namespace

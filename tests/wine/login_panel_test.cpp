@@ -135,6 +135,10 @@ INSTANTIATE_TEST_SUITE_P(Panel, LoginRefusalTest, ::testing::Values(
     RefusalCase{ "port 0", "tester", "", "", "0", kMissing, kNotConnected },
     RefusalCase{ "empty port", "tester", "", "", "", kMissing, kNotConnected },
     RefusalCase{ "port 65536 is 0 in 16 bits", "tester", "", "", "65536", kMissing, kNotConnected },
+    RefusalCase{ "a '+' alone", "tester", "", "", "+", kMissing, kNotConnected },
+    RefusalCase{ "two '+'", "tester", "", "", "++7000", kMissing, kNotConnected },
+    RefusalCase{ "port +0", "tester", "", "", "+0", kMissing, kNotConnected },
+    RefusalCase{ "letters", "tester", "", "", "abc", kMissing, kNotConnected },
     RefusalCase{ "nick of 31", Repeat(31), "", "", "peer", "Слишком длинный ник", kOtherData },
     RefusalCase{ "password of 4, e-mail", "n", Repeat(4), "a@b.cd", "peer", "Слишком короткий пароль", kOtherData },
     RefusalCase{ "password of 21, e-mail", "n", Repeat(21), "a@b.cd", "peer", "Слишком длинный пароль", kOtherData },
@@ -182,6 +186,43 @@ INSTANTIATE_TEST_SUITE_P(Panel, LoginAcceptedTest, ::testing::Values(
                "n\r\nPRIVMSG NickServ :register " + Repeat(20) + " " + Repeat(30, 'e') + "\r\n" },
     LoginCase{ "a line break ends every field", "evil\r\nQUIT :x", "abcde\r\nJOIN #y", "a@b.c\nPART #z",
                "evil\r\nPRIVMSG NickServ :register abcde a@b.c\r\n" }));
+
+const char kPlainPassword[] = "*** Соединение не зашифровано: пароль уйдёт на сервер открытым текстом.";
+
+struct PortCase {
+    const char* description;
+    const char* prefix;  // before the peer's port in the field
+    std::string password;
+    bool encrypted;
+};
+
+std::ostream& operator<<(std::ostream& out, const PortCase& row) { return out << row.description; }
+
+class PortKindTest : public LoginPanelTest, public ::testing::WithParamInterface<PortCase> {};
+
+// A TLS connection opens with the client's hello, a handshake record (type
+// 22); a plain one with the registration, and a password sent on it is
+// announced in the server tab before any of it goes.
+TEST_P(PortKindTest, PlusMeansTlsAndAPasswordInClearIsAnnounced)
+{
+    const PortCase& row = GetParam();
+    Fill("tester", row.password, "", row.prefix + std::to_string(peer.Port()));
+    Client().OnLoginButton();
+    ASSERT_TRUE(PumpUntil([&] { return peer.TryAccept() && !peer.Received().empty(); }));
+    const std::string shownAtFirstByte = window.OutputText("127.0.0.1");
+
+    EXPECT_EQ(peer.Port(), Client().m_port);
+    EXPECT_EQ(row.encrypted, peer.Received()[0] == '\x16') << peer.Received();
+    EXPECT_EQ(row.encrypted, peer.Received().find("USER ") == std::string::npos) << peer.Received();
+    EXPECT_EQ(!row.encrypted && !row.password.empty(), shownAtFirstByte.find(kPlainPassword) != std::string::npos)
+        << shownAtFirstByte;
+}
+
+INSTANTIATE_TEST_SUITE_P(Panel, PortKindTest, ::testing::Values(
+    PortCase{ "plus_with_password", "+", "secret", true },
+    PortCase{ "plain_with_password", "", "secret", false },
+    PortCase{ "plain_without_password", "", "", false }),
+    [](const ::testing::TestParamInfo<PortCase>& row) { return std::string(row.param.description); });
 
 TEST_F(LoginPanelTest, Port65537IsPort1)
 {

@@ -235,7 +235,7 @@ TEST(HostedWindows, TwoWindowsLiveSideBySideUntilEachIsDestroyed)
         ASSERT_TRUE(window->Handle() && window->Dialog());
         EXPECT_TRUE(IsWindowVisible(window->Dialog()));
         EXPECT_EQ(5, SendMessageA(window->Control(IDC_SERVER_LIST), CB_GETCOUNT, 0, 0));
-        EXPECT_EQ("6667", Text(window->Control(IDC_PORT)));
+        EXPECT_EQ("6697", Text(window->Control(IDC_PORT)));
     }
     EXPECT_NE(first.Handle(), second.Handle());
     EXPECT_NE(first.Dialog(), second.Dialog());
@@ -263,6 +263,18 @@ TEST(HostedWindows, TwoWindowsLiveSideBySideUntilEachIsDestroyed)
     EXPECT_EQ(MM_FAILED, Send(MM_DESTROY_WINDOW, first.Handle()));
     EXPECT_EQ(MM_FAILED, Send(MM_SHOW_WINDOW, first.Handle()));
     EXPECT_TRUE(IsWindow(second.Dialog()));
+}
+
+// The port field as the user types into it: digits, and one '+' (TLS) first.
+TEST(HostedWindows, PortFieldTakesDigitsAndOneLeadingPlus)
+{
+    HostedWindow window;
+    HWND port = window.Control(IDC_PORT);
+    SetWindowTextA(port, "7000");
+    SendMessageA(port, EM_SETSEL, 0, 0);
+    for (char typed : std::string("+-+a5"))
+        SendMessageA(port, WM_CHAR, (WPARAM)typed, 0);
+    EXPECT_EQ("+57000", Text(port));
 }
 
 TEST(HostedWindows, ButtonsKeysAndSocketEventsActOnlyInTheirConnectionState)

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -191,6 +192,40 @@ TEST_F(OutgoingTest, ASocketThatTakesPartOfALineLosesNothing)
     // behind it gave way to later ones.
     EXPECT_LT(answered.size(), (size_t)pings);
     printf("%u of %d PINGs answered one by one; the rest by a later PONG\n", (unsigned)answered.size(), pings);
+}
+
+// Leaving ends the connection at once (here the server refused the nick
+// before its welcome): what a full socket held back, the rest of a line and
+// the QUIT, still reaches a server that reads again.
+TEST_F(OutgoingTest, LeavingSendsWhatAFullSocketHeldBack)
+{
+    const int small = 8192;
+    setsockopt(Client().m_socket, SOL_SOCKET, SO_SNDBUF, (const char*)&small, sizeof small);
+    const std::string token(400, 't');
+    const int pings = 3000;
+    for (int sent = 0; sent < pings;) {
+        std::string batch;
+        for (int i = 0; i < 200 && sent < pings; ++i, ++sent)
+            batch += "PING :" + std::to_string(sent) + token + "\r\n";
+        ServerSendsUnanswered(batch);
+    }
+
+    std::thread server([&] { PumpUntil([&] { return peer.ClientClosed(); }, 20000); });
+    Client().LeaveServer();
+    server.join();
+
+    std::vector<std::string> lines = Lines(peer.Received().substr(mark));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("QUIT :http://talvo.example/irc", lines.back());
+    lines.pop_back();
+    int previous = -1;
+    for (const std::string& line : lines) {
+        const int number = atoi(line.c_str() + strlen("PONG :"));
+        ASSERT_EQ("PONG :" + std::to_string(number) + token, line) << "a cut or mixed line";
+        ASSERT_GT(number, previous);
+        previous = number;
+    }
+    EXPECT_LT(lines.size(), (size_t)pings) << "the socket was never full: nothing waited";
 }
 
 TEST_F(OutgoingTest, APasteOfManyLinesIsSentLineByLine)

@@ -39,7 +39,7 @@ const struct {
     { IDC_PASSWORD, "Edit", true, ES_PASSWORD, "" },
     { IDC_EMAIL, "Edit", true, 0, "" },
     { IDC_SERVER_LIST, "ComboBox", true, CBS_DROPDOWNLIST, "" },
-    { IDC_PORT, "Edit", true, ES_NUMBER, "" },
+    { IDC_PORT, "Edit", true, 0, "" },
     { IDC_SOUND, "Button", false, BS_BITMAP | BS_FLAT, "" },
     { IDC_CONTROLS, "Button", false, BS_BITMAP | BS_FLAT, "" },
 };

@@ -77,7 +77,7 @@ protected:
         CopyText(client.m_szRealName, sizeof client.m_szRealName, "description");
         SetWindowTextA(client.GetControl(IDC_PASSWORD), "secret");
         client.OpenTab(client.m_szServer);
-        ASSERT_TRUE(client.Connect(6697));
+        ASSERT_TRUE(client.Connect(6697, true));
         client.m_connected = 1;
         client.m_loginState = 2;
     }
@@ -116,6 +116,35 @@ TEST_P(AcceptedTls, RegistrationGoesEncryptedAndEveryLineComesBack)
 INSTANTIATE_TEST_SUITE_P(Delivery, AcceptedTls,
                          ::testing::Values("whole", "split", "batched", "big"),
                          [](const ::testing::TestParamInfo<const char*>& row) { return std::string(row.param); });
+
+class PanelTls : public TlsTest, public ::testing::WithParamInterface<const char*> {};
+
+// The port as the user writes it on the login panel: a '+' asks for TLS on
+// any port, and the registered TLS port needs none.
+TEST_P(PanelTls, PortFieldChoosesTls)
+{
+    control.Expect("good whole");
+    HWND servers = Client().GetControl(IDC_SERVER_LIST);
+    SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "localhost");
+    SendMessageA(servers, CB_SETCURSEL, 0, 0);
+    SetWindowTextA(Client().GetControl(IDC_NICK), "tester");
+    SetWindowTextA(Client().GetControl(IDC_PASSWORD), "secret");
+    SetWindowTextA(Client().GetControl(IDC_PORT), GetParam());
+    Client().OnLoginButton();
+    ASSERT_TRUE(PumpUntil([&] { return Shows("pong received"); }, 20000)) << window.OutputText("localhost");
+
+    EXPECT_TRUE(Shows("*** Соединение зашифровано (TLS 1."));
+    EXPECT_FALSE(Shows("*** Соединение не зашифровано"));
+    Client().LeaveServer();
+    EXPECT_EQ("accepted USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
+              "JOIN :#marketbay then QUIT :http://talvo.example/irc|close_notify",
+              control.Report());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, PanelTls, ::testing::Values("+7000", "6697"),
+                         [](const ::testing::TestParamInfo<const char*>& row) {
+                             return std::string(row.param[0] == '+' ? "plus" : "bare") + (row.param + (row.param[0] == '+'));
+                         });
 
 struct LeavingRow {
     const char* name;

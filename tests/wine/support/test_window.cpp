@@ -83,7 +83,7 @@ bool TestChatWindow::ConnectTo(IrcPeer& peer, const char* nick)
     CopyText(client.m_szUserName, sizeof client.m_szUserName, "username");
     CopyText(client.m_szRealName, sizeof client.m_szRealName, "description");
     client.OpenTab(client.m_szServer);
-    if (!client.Connect(peer.Port()))
+    if (!client.Connect(peer.Port(), false))
         return false;
 
     client.m_connected = 1;

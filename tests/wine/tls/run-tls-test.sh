@@ -13,10 +13,10 @@ scratch=$(mktemp -d /tmp/talvo-tls.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 "$root/tools/tls/make-certificates.sh" "$scratch/certs"
 
-# Inside the namespace: the peer on 6697 (its control line on 17675), then
+# Inside the namespace: the peer on 6697 and 7000 (its control line on 17675), then
 # the test, then Wine is stopped before the namespace goes.
 inside() {
-    python3 "$here/tls_peer.py" "$scratch/certs" 17675 6697 >"$scratch/peer.log" 2>&1 &
+    python3 "$here/tls_peer.py" "$scratch/certs" 17675 6697 7000 >"$scratch/peer.log" 2>&1 &
     local peer=$! status=0
     for _ in $(seq 100); do grep -q ready "$scratch/peer.log" && break; sleep 0.05; done
     (cd "$(dirname "$program")" && "$root/tools/wine-run.sh" --prefix "$scratch/prefix" "$program" "$@") ||

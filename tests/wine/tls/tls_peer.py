@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """A TLS IRC server on loopback for the Wine tests of the client's TLS.
 
-    tls_peer.py CERT_DIR CONTROL_PORT TLS_PORT
+    tls_peer.py CERT_DIR CONTROL_PORT TLS_PORT...
 
-The test names a scenario for the next connection on the control port (one
-line) and reads back one line once that connection has ended: what the
+The test names a scenario for the next connection, to any of the TLS ports,
+on the control port (one line) and reads back one line once that connection has ended: what the
 client sent after the handshake ("appdata N" bytes; of an accepted
 connection the lines "got ...", then how the client left: its lines, and
 "close_notify" when its TLS close came before its TCP one). The scenarios:
@@ -22,12 +22,14 @@ connection the lines "got ...", then how the client left: its lines, and
   early       as good, and a notice right after the handshake, before the
               client could register, as many servers do ("appdata N")
 """
+import select
 import socket
 import ssl
 import sys
 import time
 
-cert_dir, control_port, tls_port = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+cert_dir, control_port = sys.argv[1], int(sys.argv[2])
+tls_ports = [int(port) for port in sys.argv[3:]]
 SPLIT = 7
 
 
@@ -182,13 +184,14 @@ def run(scenario, sock):
 
 def main():
     control = socket.create_server(("127.0.0.1", control_port))
-    server = socket.create_server(("127.0.0.1", tls_port))
+    servers = [socket.create_server(("127.0.0.1", port)) for port in tls_ports]
     print("ready", flush=True)
     while True:
         connection, _ = control.accept()
         with connection, connection.makefile("rwb", buffering=0) as stream:
             for line in stream:
-                client, _ = server.accept()
+                ready, _, _ = select.select(servers, [], [])
+                client, _ = ready[0].accept()
                 with client:
                     try:
                         result = run(line.decode().strip(), client)
