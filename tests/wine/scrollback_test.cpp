@@ -4,6 +4,7 @@
 // window, and the reader's place kept.
 #include "output/colours.h"
 #include "output/output_batch.h"
+#include "support/chat_fixture.h"
 #include "support/message_pump.h"
 #include "support/output_reading.h"
 #include "support/test_window.h"
@@ -14,6 +15,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -214,6 +216,102 @@ TEST_F(ScrollbackTest, WindowTrimsTheLargestConversationAndKeepsTheReadersPlace)
     }
     ScrollToTop(Client().m_szServer);
     EXPECT_EQ(Lines(1, 1000), window.OutputText(Client().m_szServer));
+}
+
+// The reader holds the channel's control with the mouse: the scroll bar's
+// drag (or a selection) captures it and runs a message loop of its own.
+// Neither the stored lines the drag to the top asks for nor a trim rebuild
+// the control under it; both come once the mouse is let go.
+TEST_F(ScrollbackTest, ControlHeldWithTheMouseIsRebuiltOnceLetGo)
+{
+    PrintLines("#marketbay", 1, 1300);
+    HWND held = Output("#marketbay");
+    SetCapture(held);
+    for (WORD code : { SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL })
+        SendMessageA(held, WM_VSCROLL, MAKEWPARAM(code, 0), 0);
+    PumpPending();
+    EXPECT_TRUE(IsWindow(held));
+    EXPECT_EQ(held, Output("#marketbay"));
+    EXPECT_EQ(Lines(1101, 1300), window.OutputText("#marketbay"));
+    ReleaseCapture();
+    PumpPending();
+    EXPECT_FALSE(IsWindow(held));
+    EXPECT_EQ(Lines(1, 1300), window.OutputText("#marketbay"));
+
+    held = Output("#marketbay");
+    SetCapture(held);
+    PrintLines("#marketbay", 1301, 1400);
+    EXPECT_TRUE(IsWindow(held));
+    EXPECT_EQ(held, Output("#marketbay"));
+    EXPECT_EQ(Lines(1, 1400), window.OutputText("#marketbay"));
+    ReleaseCapture();
+    PumpPending();
+    EXPECT_FALSE(IsWindow(held));
+    EXPECT_EQ(Lines(1201, 1400), window.OutputText("#marketbay"));
+}
+
+// Whether the newest line, `length` characters at the end of the text, lies
+// wholly inside the client area, its first row to its last (rows are of one
+// height); `where` says where it is.
+bool IsNewestLineInView(HWND output, size_t length, std::string* where)
+{
+    GETTEXTLENGTHEX how = { GTL_NUMCHARS, 1200 };
+    const LONG end = (LONG)SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&how, 0);
+    const LRESULT rows = SendMessageA(output, EM_GETLINECOUNT, 0, 0);
+    POINTL first = {};
+    POINTL last = {};
+    POINTL above = {};
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&first, end - (LONG)length);
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&last, SendMessageA(output, EM_LINEINDEX, rows - 1, 0));
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&above, SendMessageA(output, EM_LINEINDEX, rows - 2, 0));
+    RECT area;
+    GetClientRect(output, &area);
+    const LONG bottom = last.y + (last.y - above.y);
+    char text[128];
+    snprintf(text, sizeof text,
+             "the line from y = %ld to %ld, the client area %ld..%ld, first row in view %ld of %ld",
+             (long)first.y, (long)bottom, (long)area.top, (long)area.bottom,
+             (long)SendMessageA(output, EM_GETFIRSTVISIBLELINE, 0, 0), (long)rows);
+    *where = text;
+    return first.y >= area.top && bottom <= area.bottom;
+}
+
+class ScrollbackBurstTest : public ChannelChatTest {};
+
+// Twelve blocks of a thousand channel lines arrive one after the other,
+// nobody touching the window; a PING behind them proves they were all read.
+// The lines wrap: a block of them is taller than the 65,535 pixels
+// EM_GETSCROLLPOS can tell.
+TEST_F(ScrollbackBurstTest, NewestLineIsInViewAfterALongBurst)
+{
+    std::string words;
+    while (words.size() < 400)
+        words += "WWWWWWWW ";
+    std::string block;
+    char line[512];
+    for (int n = 1; n <= 12000; ++n) {
+        snprintf(line, sizeof line, ":alice!a@example.net PRIVMSG #marketbay :line %d %s\r\n", n,
+                 words.c_str());
+        block += line;
+        if (n % 1000 == 0) {
+            ServerSendsUnanswered(block);
+            block.clear();
+        }
+    }
+    const size_t mark = peer.Received().size();
+    peer.Send("PING :burst-read\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return peer.Received().find("PONG :burst-read", mark) != std::string::npos; },
+                          120000));
+    PumpPending();
+
+    const std::string newest = LastLine("#marketbay");
+    EXPECT_EQ("<alice> line 12000 " + words, newest);
+    std::string where;
+    EXPECT_TRUE(IsNewestLineInView(Client().FindTab("#marketbay"), newest.size(), &where)) << where;
+    // The control gave its older lines to the store: it holds at most the
+    // lines it keeps shown and a block.
+    const std::string shown = window.OutputText("#marketbay");
+    EXPECT_LE(std::count(shown.begin(), shown.end(), '\n'), 1200);
 }
 
 } // namespace
