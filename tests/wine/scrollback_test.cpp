@@ -16,6 +16,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -225,68 +226,61 @@ TEST_F(ScrollbackTest, WindowTrimsTheLargestConversationAndKeepsTheReadersPlace)
 TEST_F(ScrollbackTest, ControlHeldWithTheMouseIsRebuiltOnceLetGo)
 {
     PrintLines("#marketbay", 1, 1300);
-    HWND held = Output("#marketbay");
-    SetCapture(held);
-    for (WORD code : { SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL })
-        SendMessageA(held, WM_VSCROLL, MAKEWPARAM(code, 0), 0);
-    PumpPending();
-    EXPECT_TRUE(IsWindow(held));
-    EXPECT_EQ(held, Output("#marketbay"));
-    EXPECT_EQ(Lines(1101, 1300), window.OutputText("#marketbay"));
-    ReleaseCapture();
-    PumpPending();
-    EXPECT_FALSE(IsWindow(held));
-    EXPECT_EQ(Lines(1, 1300), window.OutputText("#marketbay"));
-
-    held = Output("#marketbay");
-    SetCapture(held);
-    PrintLines("#marketbay", 1301, 1400);
-    EXPECT_TRUE(IsWindow(held));
-    EXPECT_EQ(held, Output("#marketbay"));
-    EXPECT_EQ(Lines(1, 1400), window.OutputText("#marketbay"));
-    ReleaseCapture();
-    PumpPending();
-    EXPECT_FALSE(IsWindow(held));
-    EXPECT_EQ(Lines(1201, 1400), window.OutputText("#marketbay"));
+    const struct {
+        std::function<void(HWND)> act;
+        std::string whileHeld, onceLetGo;
+    } rows[] = {
+        { [](HWND output) {
+              for (WORD code : { SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL })
+                  SendMessageA(output, WM_VSCROLL, MAKEWPARAM(code, 0), 0);
+          }, Lines(1101, 1300), Lines(1, 1300) },
+        { [this](HWND) { PrintLines("#marketbay", 1301, 1400); }, Lines(1, 1400), Lines(1201, 1400) },
+    };
+    for (const auto& row : rows) {
+        HWND held = Output("#marketbay");
+        SetCapture(held);
+        row.act(held);
+        PumpPending();
+        EXPECT_TRUE(IsWindow(held));
+        EXPECT_EQ(held, Output("#marketbay"));
+        EXPECT_EQ(row.whileHeld, window.OutputText("#marketbay"));
+        ReleaseCapture();
+        PumpPending();
+        EXPECT_FALSE(IsWindow(held));
+        EXPECT_EQ(row.onceLetGo, window.OutputText("#marketbay"));
+    }
 }
 
-// Whether the newest line, `length` characters at the end of the text, lies
-// wholly inside the client area, its first row to its last (rows are of one
-// height); `where` says where it is.
-bool IsNewestLineInView(HWND output, size_t length, std::string* where)
+// Where the newest line, `length` characters at the end of the text, lies:
+// the top of its first row, and how far its last row ends below the client
+// area (rows are of one height, the text's first row empty).
+struct LinePlace {
+    LONG top;
+    LONG belowClientArea;
+};
+
+LinePlace PlaceOfNewestLine(HWND output, size_t length)
 {
     GETTEXTLENGTHEX how = { GTL_NUMCHARS, 1200 };
     const LONG end = (LONG)SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&how, 0);
-    const LRESULT rows = SendMessageA(output, EM_GETLINECOUNT, 0, 0);
-    POINTL first = {};
-    POINTL last = {};
-    POINTL above = {};
+    POINTL top = {}, second = {}, first = {}, last = {};
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&top, 0);
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&second, SendMessageA(output, EM_LINEINDEX, 1, 0));
     SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&first, end - (LONG)length);
-    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&last, SendMessageA(output, EM_LINEINDEX, rows - 1, 0));
-    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&above, SendMessageA(output, EM_LINEINDEX, rows - 2, 0));
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&last, end);
     RECT area;
     GetClientRect(output, &area);
-    const LONG bottom = last.y + (last.y - above.y);
-    char text[128];
-    snprintf(text, sizeof text,
-             "the line from y = %ld to %ld, the client area %ld..%ld, first row in view %ld of %ld",
-             (long)first.y, (long)bottom, (long)area.top, (long)area.bottom,
-             (long)SendMessageA(output, EM_GETFIRSTVISIBLELINE, 0, 0), (long)rows);
-    *where = text;
-    return first.y >= area.top && bottom <= area.bottom;
+    return { first.y, last.y + second.y - top.y - area.bottom };
 }
 
 class ScrollbackBurstTest : public ChannelChatTest {};
 
 // Twelve blocks of a thousand channel lines arrive one after the other,
 // nobody touching the window; a PING behind them proves they were all read.
-// The lines wrap: a block of them is taller than the 65,535 pixels
-// EM_GETSCROLLPOS can tell.
+// Each line wraps to several rows.
 TEST_F(ScrollbackBurstTest, NewestLineIsInViewAfterALongBurst)
 {
-    std::string words;
-    while (words.size() < 400)
-        words += "WWWWWWWW ";
+    const std::string words(400, 'W');
     std::string block;
     char line[512];
     for (int n = 1; n <= 12000; ++n) {
@@ -306,8 +300,9 @@ TEST_F(ScrollbackBurstTest, NewestLineIsInViewAfterALongBurst)
 
     const std::string newest = LastLine("#marketbay");
     EXPECT_EQ("<alice> line 12000 " + words, newest);
-    std::string where;
-    EXPECT_TRUE(IsNewestLineInView(Client().FindTab("#marketbay"), newest.size(), &where)) << where;
+    const LinePlace place = PlaceOfNewestLine(Client().FindTab("#marketbay"), newest.size());
+    EXPECT_GE(place.top, 0);
+    EXPECT_LE(place.belowClientArea, 0);
     // The control gave its older lines to the store: it holds at most the
     // lines it keeps shown and a block.
     const std::string shown = window.OutputText("#marketbay");
