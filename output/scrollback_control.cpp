@@ -14,6 +14,15 @@ struct OutputScrollback {
     HWND hDialog;
     uint32_t shownLines;
     CStoredLines stored;
+    // Set and cleared by the reader's own scrolling only: the module's
+    // writes and rebuilds move the view too, and the view's geometry just
+    // after them is no proof of where the reader is.
+    bool readerScrolledUp;
+    // The reader drags the scroll bar's thumb.
+    bool thumbTracked;
+    // A rebuild that waited for the reader to let go of the mouse.
+    bool showDeferred;
+    bool checkDeferred;
 };
 
 const char kCheckPending[] = "TalvoScrollbackCheck";
@@ -72,12 +81,18 @@ LONG TextY(HWND output, LONG position)
     return at.y - top.y;
 }
 
-// Where the view starts, counted from the top of the text. Wine's rich edit
-// can report a place above the text after a scroll to its top.
+// Where the view starts, in pixels from the top of the text, as
+// EM_SETSCROLLPOS takes it. EM_GETSCROLLPOS scales its answer down to 16 bits
+// once the text is taller than 65,535 pixels (a few thousand lines), so the
+// view is read from where the first character is drawn. Wine's rich edit
+// can draw it below the top after a scroll to the top.
 POINT ReadView(HWND output)
 {
-    POINT view = {};
-    SendMessageA(output, EM_GETSCROLLPOS, 0, (LPARAM)&view);
+    POINTL first = {};
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&first, 0);
+    RECT format = {};
+    SendMessageA(output, EM_GETRECT, 0, (LPARAM)&format);
+    POINT view = { 0, format.top - first.y };
     if (view.y < 0)
         view.y = 0;
     return view;
@@ -108,19 +123,76 @@ bool IsScrolledToTop(HWND output)
     return ReadView(output).y == 0;
 }
 
+bool IsNavigationKey(WPARAM key)
+{
+    return key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME ||
+           key == VK_END;
+}
+
+bool IsReaderScroll(UINT message, WPARAM wParam)
+{
+    return message == WM_MOUSEWHEEL || message == WM_VSCROLL ||
+           (message == WM_KEYDOWN && IsNavigationKey(wParam));
+}
+
+// A drag of the thumb is not yet a scroll to the top: it ends with
+// SB_THUMBPOSITION and SB_ENDSCROLL.
 bool IsUpwardScroll(UINT message, WPARAM wParam)
 {
     switch (message) {
     case WM_MOUSEWHEEL: return GET_WHEEL_DELTA_WPARAM(wParam) > 0;
-    case WM_VSCROLL:    return LOWORD(wParam) != SB_LINEDOWN && LOWORD(wParam) != SB_PAGEDOWN &&
-                               LOWORD(wParam) != SB_BOTTOM && LOWORD(wParam) != SB_ENDSCROLL;
+    case WM_VSCROLL:    return LOWORD(wParam) == SB_LINEUP || LOWORD(wParam) == SB_PAGEUP ||
+                               LOWORD(wParam) == SB_TOP || LOWORD(wParam) == SB_THUMBPOSITION ||
+                               LOWORD(wParam) == SB_ENDSCROLL;
     case WM_KEYDOWN:    return wParam == VK_UP || wParam == VK_PRIOR || wParam == VK_HOME;
     default:            return false;
     }
 }
 
-// A reader who reaches the top of what the control shows gets the stored
-// lines above it, once the scroll is done.
+// The reader holds the control with the mouse: the scroll bar's drag, or a
+// selection, runs its own message loop, and destroying the control under it
+// would pull the window from under the loop.
+bool IsHeldByReader(HWND output, const OutputScrollback& scrollback)
+{
+    return scrollback.thumbTracked || GetCapture() == output;
+}
+
+// Asks again for the rebuilds that waited while the reader held the mouse.
+void ResumeDeferred(HWND output, OutputScrollback& scrollback)
+{
+    if (IsHeldByReader(output, scrollback))
+        return;
+    if (scrollback.showDeferred) {
+        scrollback.showDeferred = false;
+        PostMessageA(scrollback.hDialog, WM_SCROLLBACK, kShowStoredLines, (LPARAM)output);
+    }
+    if (scrollback.checkDeferred) {
+        scrollback.checkDeferred = false;
+        RequestScrollbackCheck(scrollback.hDialog);
+    }
+}
+
+// Follows the reader's own scrolling once the control has done it: where
+// the reader is, and a reader who reaches the top of what the control shows
+// gets the stored lines above it.
+void FollowReader(HWND output, OutputScrollback& scrollback, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CAPTURECHANGED && (HWND)lParam != output) {
+        ResumeDeferred(output, scrollback);
+        return;
+    }
+    if (!IsReaderScroll(message, wParam))
+        return;
+    if (message == WM_VSCROLL) {
+        scrollback.thumbTracked = LOWORD(wParam) == SB_THUMBTRACK;
+        ResumeDeferred(output, scrollback);
+    }
+    scrollback.readerScrolledUp = !(message == WM_VSCROLL && LOWORD(wParam) == SB_BOTTOM) &&
+                                  !IsScrolledToBottom(output);
+    if (!scrollback.stored.IsEmpty() && IsUpwardScroll(message, wParam) && IsScrolledToTop(output))
+        PostMessageA(scrollback.hDialog, WM_SCROLLBACK, kShowStoredLines, (LPARAM)output);
+}
+
 LRESULT CALLBACK OutputProc(HWND output, UINT message, WPARAM wParam, LPARAM lParam)
 {
     OutputScrollback* scrollback = ScrollbackOf(output);
@@ -128,9 +200,8 @@ LRESULT CALLBACK OutputProc(HWND output, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(output, GWLP_USERDATA, 0);
         delete scrollback;
-    } else if (scrollback && !scrollback->stored.IsEmpty() && IsUpwardScroll(message, wParam) &&
-               IsScrolledToTop(output)) {
-        PostMessageA(scrollback->hDialog, WM_SCROLLBACK, kShowStoredLines, (LPARAM)output);
+    } else if (scrollback) {
+        FollowReader(output, *scrollback, message, wParam, lParam);
     }
     return result;
 }
@@ -162,14 +233,18 @@ HWND ReplaceOutput(HWND old, const std::vector<const std::string*>& parts)
     GetWindowRect(old, &rect);
     MapWindowPoints(NULL, page, (POINT*)&rect, 2);
     HWND fresh = CreateWindowExA(GetWindowLongA(old, GWL_EXSTYLE), "RichEdit20A", "",
-                                 GetWindowLongA(old, GWL_STYLE), rect.left, rect.top,
-                                 rect.right - rect.left, rect.bottom - rect.top, page,
+                                 GetWindowLongA(old, GWL_STYLE), rect.left, rect.top, 0, 0, page,
                                  (HMENU)(INT_PTR)GetDlgCtrlID(old),
                                  (HINSTANCE)GetWindowLongPtrA(old, GWLP_HINSTANCE), NULL);
     if (!fresh)
         return NULL;
-    // Behind the old control while it fills, so that nothing flickers.
-    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Sized once it exists, behind the old control while it fills, so that
+    // nothing flickers. Wine's rich edit takes its page from the client area
+    // it had when created, before its scroll bars appeared, until WM_SIZE:
+    // created at its full size, its page was the height of the horizontal
+    // scroll bar taller than what shows, and the bottom hid the newest line.
+    SetWindowPos(fresh, old, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOACTIVATE);
     SendMessageA(fresh, WM_SETFONT, (WPARAM)SendMessageA(old, WM_GETFONT, 0, 0), FALSE);
     ApplyOutputSettings(fresh);
     SendMessageA(fresh, WM_SETREDRAW, FALSE, 0);
@@ -192,16 +267,21 @@ HWND ReplaceOutput(HWND old, const std::vector<const std::string*>& parts)
 // stored in blocks of `storeBlock` lines, so that they can go a block at a
 // time; with `storeBlock` 0 they go. A reader at the bottom stays there; one
 // who scrolled up keeps the same text at the top of the view, unless that
-// text was among the lines that left.
+// text was among the lines that left. A control the reader holds with the
+// mouse is left as it is until let go.
 void ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
 {
     OutputScrollback* scrollback = ScrollbackOf(output);
     if (!scrollback || scrollback->shownLines <= keep)
         return;
+    if (IsHeldByReader(output, *scrollback)) {
+        scrollback->checkDeferred = true;
+        return;
+    }
     const uint32_t leaving = scrollback->shownLines - keep;
     std::u16string text;
     const LONG cut = FindCut(output, leaving, scrollback->shownLines, text);
-    const bool atBottom = IsScrolledToBottom(output);
+    const bool atBottom = !scrollback->readerScrolledUp;
     POINT view = ReadView(output);
     const LONG gone = TextY(output, cut);
 
@@ -249,7 +329,8 @@ const ScrollbackLimits& LimitsOfTab(int index)
 void ConfigureOutput(HWND output, HWND dialog)
 {
     ApplyOutputSettings(output);
-    SetWindowLongPtrA(output, GWLP_USERDATA, (LONG_PTR) new OutputScrollback{ dialog, 0, CStoredLines() });
+    SetWindowLongPtrA(output, GWLP_USERDATA,
+                      (LONG_PTR) new OutputScrollback{ dialog, 0, CStoredLines(), false, false, false, false });
 }
 
 void AddShownLines(HWND output, uint32_t lines)
@@ -292,6 +373,10 @@ void CIrcClient::ShowStoredLines(HWND output)
     OutputScrollback* scrollback = ScrollbackOf(output);
     if (!scrollback || scrollback->stored.IsEmpty())
         return;
+    if (IsHeldByReader(output, *scrollback)) {
+        scrollback->showDeferred = true;
+        return;
+    }
     POINT view = ReadView(output);
     const LONG shownLength = TextLength(output);
     const std::string shown = ReadRichText(output, 0, shownLength);
@@ -326,7 +411,7 @@ void CIrcClient::KeepScrollbackBounds()
         const ScrollbackLimits& limits = LimitsOfTab(i);
         // A reader scrolled up is left alone, unless the control would
         // grow past everything the conversation keeps.
-        if (ShouldShrinkShown(scrollback->shownLines, limits) && IsScrolledToBottom(output))
+        if (ShouldShrinkShown(scrollback->shownLines, limits) && !scrollback->readerScrolledUp)
             ShrinkToNewest(output, limits.shown, limits.block);
         else if (scrollback->shownLines > limits.kept + limits.block)
             ShrinkToNewest(output, limits.kept, limits.block);

@@ -4,6 +4,7 @@
 // window, and the reader's place kept.
 #include "output/colours.h"
 #include "output/output_batch.h"
+#include "support/chat_fixture.h"
 #include "support/message_pump.h"
 #include "support/output_reading.h"
 #include "support/test_window.h"
@@ -14,6 +15,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -214,6 +217,96 @@ TEST_F(ScrollbackTest, WindowTrimsTheLargestConversationAndKeepsTheReadersPlace)
     }
     ScrollToTop(Client().m_szServer);
     EXPECT_EQ(Lines(1, 1000), window.OutputText(Client().m_szServer));
+}
+
+// The reader holds the channel's control with the mouse: the scroll bar's
+// drag (or a selection) captures it and runs a message loop of its own.
+// Neither the stored lines the drag to the top asks for nor a trim rebuild
+// the control under it; both come once the mouse is let go.
+TEST_F(ScrollbackTest, ControlHeldWithTheMouseIsRebuiltOnceLetGo)
+{
+    PrintLines("#marketbay", 1, 1300);
+    const struct {
+        std::function<void(HWND)> act;
+        std::string whileHeld, onceLetGo;
+    } rows[] = {
+        { [](HWND output) {
+              for (WORD code : { SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL })
+                  SendMessageA(output, WM_VSCROLL, MAKEWPARAM(code, 0), 0);
+          }, Lines(1101, 1300), Lines(1, 1300) },
+        { [this](HWND) { PrintLines("#marketbay", 1301, 1400); }, Lines(1, 1400), Lines(1201, 1400) },
+    };
+    for (const auto& row : rows) {
+        HWND held = Output("#marketbay");
+        SetCapture(held);
+        row.act(held);
+        PumpPending();
+        EXPECT_TRUE(IsWindow(held));
+        EXPECT_EQ(held, Output("#marketbay"));
+        EXPECT_EQ(row.whileHeld, window.OutputText("#marketbay"));
+        ReleaseCapture();
+        PumpPending();
+        EXPECT_FALSE(IsWindow(held));
+        EXPECT_EQ(row.onceLetGo, window.OutputText("#marketbay"));
+    }
+}
+
+// Where the newest line, `length` characters at the end of the text, lies:
+// the top of its first row, and how far its last row ends below the client
+// area (rows are of one height, the text's first row empty).
+struct LinePlace {
+    LONG top;
+    LONG belowClientArea;
+};
+
+LinePlace PlaceOfNewestLine(HWND output, size_t length)
+{
+    GETTEXTLENGTHEX how = { GTL_NUMCHARS, 1200 };
+    const LONG end = (LONG)SendMessageA(output, EM_GETTEXTLENGTHEX, (WPARAM)&how, 0);
+    POINTL top = {}, second = {}, first = {}, last = {};
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&top, 0);
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&second, SendMessageA(output, EM_LINEINDEX, 1, 0));
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&first, end - (LONG)length);
+    SendMessageA(output, EM_POSFROMCHAR, (WPARAM)&last, end);
+    RECT area;
+    GetClientRect(output, &area);
+    return { first.y, last.y + second.y - top.y - area.bottom };
+}
+
+class ScrollbackBurstTest : public ChannelChatTest {};
+
+// Twelve blocks of a thousand channel lines arrive one after the other,
+// nobody touching the window; a PING behind them proves they were all read.
+// Each line wraps to several rows.
+TEST_F(ScrollbackBurstTest, NewestLineIsInViewAfterALongBurst)
+{
+    const std::string words(400, 'W');
+    std::string block;
+    char line[512];
+    for (int n = 1; n <= 12000; ++n) {
+        snprintf(line, sizeof line, ":alice!a@example.net PRIVMSG #marketbay :line %d %s\r\n", n,
+                 words.c_str());
+        block += line;
+        if (n % 1000 == 0) {
+            ServerSendsUnanswered(block);
+            block.clear();
+        }
+    }
+    const size_t mark = peer.Received().size();
+    peer.Send("PING :burst-read\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return peer.Received().find("PONG :burst-read", mark) != std::string::npos; },
+                          120000));
+    PumpPending();
+
+    const std::string newest = LastLine("#marketbay");
+    EXPECT_EQ("<alice> line 12000 " + words, newest);
+    const LinePlace place = PlaceOfNewestLine(Client().FindTab("#marketbay"), newest.size());
+    EXPECT_GE(place.top, 0);
+    EXPECT_LE(place.belowClientArea, 0);
+    // The control gave its older lines to the store: it holds at most the
+    // lines it keeps shown and a block.
+    const std::string shown = window.OutputText("#marketbay");
+    EXPECT_LE(std::count(shown.begin(), shown.end(), '\n'), 1200);
 }
 
 } // namespace
