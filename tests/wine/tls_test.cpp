@@ -3,9 +3,14 @@
 // however the server's bytes are cut, and each refusal with its line and
 // nothing of the user's sent.
 #include "client/control_ids.h"
+#include "net/tls_session.h"
 #include "protocol/tokens.h"
 #include "support/chat_fixture.h"
 
+#include <stdlib.h>
+#include <string.h>
+
+#include <functional>
 #include <string>
 
 namespace {
@@ -112,7 +117,7 @@ TEST_P(AcceptedTls, RegistrationGoesEncryptedAndEveryLineComesBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(Delivery, AcceptedTls,
-                         ::testing::Values("whole", "split", "batched", "big"),
+                         ::testing::Values("whole", "split", "batched", "big", "asking", "large"),
                          [](const ::testing::TestParamInfo<const char*>& row) { return std::string(row.param); });
 
 struct LeavingRow {
@@ -203,8 +208,87 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{ "expired", "*** Срок действия сертификата сервера истёк. Соединение разорвано.", "appdata 0" },
         RefusalRow{ "plain", "*** Сервер ответил без шифрования: на этом порту нет TLS. Соединение разорвано.",
                     "plaintext none" },
-        RefusalRow{ "close", "*** Сервер закрыл соединение, не закончив установку шифрования.", "closed" }),
+        RefusalRow{ "close", "*** Сервер закрыл соединение, не закончив установку шифрования.", "closed" },
+        RefusalRow{ "huge",
+                    "*** Сервер прислал при установке шифрования больше 128 КБ (слишком длинная цепочка "
+                    "сертификатов). Соединение разорвано.",
+                    "handshake failed" }),
     [](const ::testing::TestParamInfo<RefusalRow>& row) { return std::string(row.param.scenario); });
+
+// A message-only window that counts what is posted to it.
+class PostedMessageProbe {
+public:
+    PostedMessageProbe()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = &WindowProc;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.lpszClassName = "TalvoPostedMessageProbe";
+        RegisterClassA(&windowClass);
+        m_hWnd = CreateWindowA(windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, (LONG_PTR)this);
+    }
+    ~PostedMessageProbe() { DestroyWindow(m_hWnd); }
+
+    void Post() { PostMessageA(m_hWnd, WM_APP, 0, 0); }
+    int Handled() const { return m_handled; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_APP)
+            ++((PostedMessageProbe*)GetWindowLongPtrA(window, GWLP_USERDATA))->m_handled;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    HWND m_hWnd;
+    int m_handled = 0;
+};
+
+// One message at a time, the condition looked at after each: a pump that
+// empties the queue first would read the whole stream before looking.
+bool PumpEachUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MSG msg;
+        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        else
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// A server sends a line, 50,000 records that hold nothing, and a line, at
+// once: the window shows the first line and handles a message posted to it
+// long before it has read its way through to the second (held, it would
+// show both at once).
+TEST_F(TlsTest, EmptyRecordsLeaveTheWindowFree)
+{
+    ConnectFor("empty");
+    ASSERT_TRUE(PumpEachUntil([&] { return Shows("streaming"); }, 20000)) << window.OutputText("localhost");
+    PostedMessageProbe probe;
+    probe.Post();
+    ASSERT_TRUE(PumpEachUntil([&] { return probe.Handled() == 1; }, 5000));
+    EXPECT_FALSE(Shows("stream over"));
+
+    ASSERT_TRUE(PumpUntil([&] { return Shows("stream over"); }, 20000));
+    Client().LeaveServer();
+    EXPECT_EQ("streamed 50000 empty records, then QUIT :http://talvo.example/irc|close_notify", control.Report());
+}
+
+// A name cut to fit would go out as SNI for another server.
+TEST(TlsHostName, LongerThanDnsAllowsIsRefusedNotCut)
+{
+    for (const size_t length : { kTlsLongestHostName, kTlsLongestHostName + 1 }) {
+        CTlsSession session(INVALID_SOCKET, std::string(length, 'a').c_str(), 0);
+        EXPECT_EQ(TlsStep::Refused, session.StartHandshake()) << length;
+        EXPECT_EQ(length > kTlsLongestHostName, session.Refusal() == TlsRefusal::HostTooLong) << length;
+    }
+}
 
 class SilentServerTest : public TlsTest {
 protected:
