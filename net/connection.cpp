@@ -169,6 +169,9 @@ void CIrcClient::OnSocketRead()
         OnSocketClose();
         return;
     }
+    // 0 also when the session's share of records for one read held no text.
+    if (received == 0)
+        AnnounceBufferedInput();
     if (received <= 0)
         return;
 

@@ -41,8 +41,15 @@ const RefusalLine kRefusalLines[] = {
     { TlsRefusal::HandshakeFailed, "\r\n%s*** Не удалось установить зашифрованное соединение с сервером.%s" },
     { TlsRefusal::TimedOut,
       "\r\n%s*** Сервер не закончил установку шифрования за 30 секунд. Соединение разорвано.%s" },
+    { TlsRefusal::FlightTooLarge,
+      "\r\n%s*** Сервер прислал при установке шифрования больше 128 КБ (слишком длинная цепочка сертификатов). "
+      "Соединение разорвано.%s" },
+    { TlsRefusal::HostTooLong,
+      "\r\n%s*** Имя сервера длиннее 253 знаков: зашифрованное соединение с ним невозможно. Соединение разорвано.%s" },
 };
 static_assert(kTlsHandshakeTimeoutMs == 30000, "the line of TimedOut names the timeout");
+static_assert(kTlsLargestFlight == 128 * 1024, "the line of FlightTooLarge names the limit");
+static_assert(kTlsLongestHostName == 253, "the line of HostTooLong names the limit");
 
 } // namespace
 

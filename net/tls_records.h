@@ -12,17 +12,24 @@ constexpr unsigned short kTlsPort = 6697;
 // bytes of data plus 2048 bytes of protection.
 constexpr size_t kTlsHeaderLength = 5;
 constexpr size_t kTlsLargestRecord = kTlsHeaderLength + 16384 + 2048;
+// The server's first flight (its certificate chain) may span many records
+// and must be whole before Schannel takes it: up to this much is held.
+constexpr size_t kTlsLargestFlight = 128 * 1024;
 
 // Received bytes wait here until they make whole records, which are handed
 // to the TLS layer from the front. Room for two of the largest records: a
-// partial one never blocks the read that completes it.
+// partial one never blocks the read that completes it; while a flight is
+// held, room for the largest flight and a record behind it.
 class CTlsRecordBuffer {
 public:
-    CTlsRecordBuffer() : m_length(0) {}
+    CTlsRecordBuffer() : m_length(0), m_limit(kRecordsRoom) {}
 
     // Where received bytes go, and how many fit there.
     char* FreeSpace() { return m_bytes + m_length; }
-    size_t FreeLength() const { return sizeof m_bytes - m_length; }
+    size_t FreeLength() const { return m_length < m_limit ? m_limit - m_length : 0; }
+    // The handshake's flights are held whole; after it, a read takes no
+    // more than two records, so that each record's Consume moves little.
+    void HoldFlight(bool flight) { m_limit = flight ? sizeof m_bytes : kRecordsRoom; }
     // The bytes just written into FreeSpace count from now on.
     void CommitReceived(size_t length);
 
@@ -46,8 +53,11 @@ public:
     void Consume(size_t length);
 
 private:
+    static constexpr size_t kRecordsRoom = 2 * kTlsLargestRecord;
+
     size_t RecordLengthAt(size_t offset) const;
 
-    char m_bytes[2 * kTlsLargestRecord];
+    char m_bytes[kTlsLargestFlight + kTlsLargestRecord];
     size_t m_length;
+    size_t m_limit;
 };

@@ -8,8 +8,11 @@
 
 namespace {
 
+// USE_SUPPLIED_CREDS: Schannel never looks for a client certificate of its
+// own when a server asks for one.
 const ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
-                            ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM;
+                            ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
+                            ISC_REQ_USE_SUPPLIED_CREDS;
 
 struct ProtocolName {
     DWORD protocol;
@@ -43,10 +46,19 @@ TlsRefusal ClassifyCertificateError(DWORD error)
 
 CTlsSession::CTlsSession(SOCKET socket, const char* host, DWORD now)
     : m_socket(socket), m_startTicks(now), m_wszHost(), m_credentials(), m_context(), m_haveCredentials(false),
-      m_haveContext(false), m_established(false), m_closeNotified(false), m_refusal(TlsRefusal::None), m_handshakeError(0),
-      m_certificateError(0), m_sizes(), m_plainStart(0), m_plainEnd(0), m_outputLength(0)
+      m_haveContext(false), m_established(false), m_closeNotified(false), m_postHandshake(false),
+      m_postHandshakeTried(0), m_handshakeTaken(0), m_refusal(TlsRefusal::None), m_handshakeError(0), m_certificateError(0), m_sizes(),
+      m_plainStart(0), m_plainEnd(0), m_outputLength(0)
 {
-    MultiByteToWideChar(CP_ACP, 0, host, -1, m_wszHost, sizeof m_wszHost / sizeof m_wszHost[0] - 1);
+    m_input.HoldFlight(true);
+    // A name cut short would go out as SNI for another server.
+    static_assert(sizeof m_wszHost / sizeof m_wszHost[0] > kTlsLongestHostName, "a whole name fits");
+    if (strlen(host) > kTlsLongestHostName) {
+        Refuse(TlsRefusal::HostTooLong);
+    } else if (MultiByteToWideChar(CP_ACP, 0, host, -1, m_wszHost, sizeof m_wszHost / sizeof m_wszHost[0]) == 0) {
+        m_handshakeError = HRESULT_FROM_WIN32(GetLastError());
+        Refuse(TlsRefusal::HandshakeFailed);
+    }
 }
 
 CTlsSession::~CTlsSession()
@@ -73,18 +85,44 @@ TlsStep CTlsSession::CheckHandshakeTime(DWORD now)
     return m_refusal == TlsRefusal::None ? TlsStep::Pending : TlsStep::Refused;
 }
 
-// The certificate is checked by CheckServerCertificate, not by Schannel:
-// its own check could not say why it failed.
+// TLS 1.3 is negotiated only through SCH_CREDENTIALS (Windows 10 1809 on);
+// a system without it refuses the structure and is asked for TLS 1.2 by
+// name (Windows 7 offers it only so). The certificate is checked by
+// CheckServerCertificate, not by Schannel: its own check could not say why
+// it failed. No client certificate is ever offered.
+bool CTlsSession::AcquireCredentials()
+{
+    const DWORD flags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
+    TLS_PARAMETERS protocols = {};
+    protocols.grbitDisabledProtocols = ~(DWORD)(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT);
+    SCH_CREDENTIALS current = {};
+    current.dwVersion = SCH_CREDENTIALS_VERSION;
+    current.dwFlags = flags;
+    current.cTlsParameters = 1;
+    current.pTlsParameters = &protocols;
+    if (AcquireCredentialsWith(&current))
+        return true;
+    SCHANNEL_CRED legacy = {};
+    legacy.dwVersion = SCHANNEL_CRED_VERSION;
+    legacy.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
+    legacy.dwFlags = flags;
+    return AcquireCredentialsWith(&legacy);
+}
+
+bool CTlsSession::AcquireCredentialsWith(void* settings)
+{
+    m_handshakeError = AcquireCredentialsHandleW(NULL, (SEC_WCHAR*)UNISP_NAME_W, SECPKG_CRED_OUTBOUND, NULL,
+                                                 settings, NULL, NULL, &m_credentials, NULL);
+    m_haveCredentials = m_handshakeError == SEC_E_OK;
+    return m_haveCredentials;
+}
+
 TlsStep CTlsSession::StartHandshake()
 {
-    SCHANNEL_CRED settings = {};
-    settings.dwVersion = SCHANNEL_CRED_VERSION;
-    settings.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
-    m_handshakeError = AcquireCredentialsHandleW(NULL, (SEC_WCHAR*)UNISP_NAME_W, SECPKG_CRED_OUTBOUND,
-                                                 NULL, &settings, NULL, NULL, &m_credentials, NULL);
-    if (m_handshakeError != SEC_E_OK)
+    if (m_refusal != TlsRefusal::None)
+        return TlsStep::Refused;
+    if (!AcquireCredentials())
         return Refuse(TlsRefusal::HandshakeFailed);
-    m_haveCredentials = true;
 
     SecBuffer token = { 0, SECBUFFER_TOKEN, NULL };
     SecBufferDesc output = { SECBUFFER_VERSION, 1, &token };
@@ -114,8 +152,39 @@ bool CTlsSession::ReadSocket()
     return true;
 }
 
+// A server's optional CertificateRequest: with USE_SUPPLIED_CREDS Schannel
+// answers SEC_I_INCOMPLETE_CREDENTIALS, and, given the same input again
+// with these credentials (they hold no certificate), goes on without one.
+SECURITY_STATUS CTlsSession::StepContext(size_t length, size_t* extra)
+{
+    SECURITY_STATUS status = SEC_E_INTERNAL_ERROR;
+    SecBuffer inputs[2] = {};
+    bool queued = true;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        inputs[0] = { (ULONG)length, SECBUFFER_TOKEN, m_input.Data() };
+        inputs[1] = { 0, SECBUFFER_EMPTY, NULL };
+        SecBufferDesc input = { SECBUFFER_VERSION, 2, inputs };
+        SecBuffer token = { 0, SECBUFFER_TOKEN, NULL };
+        SecBufferDesc output = { SECBUFFER_VERSION, 1, &token };
+        ULONG flags = 0;
+        status = InitializeSecurityContextW(&m_credentials, &m_context, m_wszHost, kContextFlags, 0, 0, &input, 0,
+                                            NULL, &output, &flags, NULL);
+        if (token.pvBuffer) {
+            queued = queued && QueueOutput(token.pvBuffer, token.cbBuffer);
+            FreeContextBuffer(token.pvBuffer);
+        }
+        if (status != SEC_I_INCOMPLETE_CREDENTIALS)
+            break;
+    }
+    const size_t left = inputs[1].BufferType == SECBUFFER_EXTRA ? inputs[1].cbBuffer : 0;
+    *extra = left < length ? left : length;
+    return queued ? status : SEC_E_BUFFER_TOO_SMALL;
+}
+
 // Schannel is given whole records only; what it leaves of them (extra)
-// stays for the next step.
+// stays for the next step. The server's handshake may take up to
+// kTlsLargestFlight: past it, or when a flight fills the input without
+// ending (Windows takes a message only whole), it is refused at once.
 TlsStep CTlsSession::ContinueHandshake(bool closed)
 {
     if (m_refusal != TlsRefusal::None)
@@ -128,31 +197,27 @@ TlsStep CTlsSession::ContinueHandshake(bool closed)
         if (whole == 0)
             return open ? TlsStep::Pending : Refuse(TlsRefusal::ClosedEarly);
 
-        SecBuffer inputs[2] = { { (ULONG)whole, SECBUFFER_TOKEN, m_input.Data() },
-                                { 0, SECBUFFER_EMPTY, NULL } };
-        SecBufferDesc input = { SECBUFFER_VERSION, 2, inputs };
-        SecBuffer token = { 0, SECBUFFER_TOKEN, NULL };
-        SecBufferDesc output = { SECBUFFER_VERSION, 1, &token };
-        ULONG flags = 0;
-        m_handshakeError = InitializeSecurityContextW(&m_credentials, &m_context, m_wszHost, kContextFlags,
-                                                      0, 0, &input, 0, NULL, &output, &flags, NULL);
-        if (m_handshakeError == SEC_E_INCOMPLETE_MESSAGE)
-            return open && whole < m_input.Length() + m_input.FreeLength() ? TlsStep::Pending
-                                                                            : Refuse(TlsRefusal::ClosedEarly);
-        const bool queued = token.pvBuffer == NULL || QueueOutput(token.pvBuffer, token.cbBuffer);
-        if (token.pvBuffer)
-            FreeContextBuffer(token.pvBuffer);
+        if (m_handshakeTaken + whole > kTlsLargestFlight)
+            return Refuse(TlsRefusal::FlightTooLarge);
+        size_t extra = 0;
+        m_handshakeError = StepContext(whole, &extra);
+        if (m_handshakeError == SEC_E_INCOMPLETE_MESSAGE) {
+            if (!open)
+                return Refuse(TlsRefusal::ClosedEarly);
+            return m_input.FreeLength() > 0 ? TlsStep::Pending : Refuse(TlsRefusal::FlightTooLarge);
+        }
         if (m_handshakeError != SEC_E_OK && m_handshakeError != SEC_I_CONTINUE_NEEDED)
             return Refuse(TlsRefusal::HandshakeFailed);
-        if (!queued || !FlushOutput())
+        if (!FlushOutput())
             return Refuse(TlsRefusal::HandshakeFailed);
-        const size_t extra = inputs[1].BufferType == SECBUFFER_EXTRA ? inputs[1].cbBuffer : 0;
-        m_input.Consume(whole - (extra < whole ? extra : whole));
+        m_input.Consume(whole - extra);
+        m_handshakeTaken += whole - extra;
 
         if (m_handshakeError == SEC_E_OK) {
             if (QueryContextAttributesW(&m_context, SECPKG_ATTR_STREAM_SIZES, &m_sizes) != SEC_E_OK ||
                 m_sizes.cbHeader + m_sizes.cbMaximumMessage + m_sizes.cbTrailer > sizeof m_output)
                 return Refuse(TlsRefusal::HandshakeFailed);
+            m_input.HoldFlight(false);
             m_established = true;
             return TlsStep::Established;
         }
@@ -197,6 +262,20 @@ const char* CTlsSession::DescribeProtocol() const
     return "TLS";
 }
 
+bool CTlsSession::IsTls13() const
+{
+    SecPkgContext_ConnectionInfo info = {};
+    return QueryContextAttributesW((PCtxtHandle)&m_context, SECPKG_ATTR_CONNECTION_INFO, &info) == SEC_E_OK &&
+           (info.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
+}
+
+bool CTlsSession::HasInputToTake() const
+{
+    if (m_postHandshake)
+        return m_input.WholeRecordsLength() > m_postHandshakeTried;
+    return m_input.FirstRecordLength() != 0;
+}
+
 // One record at a time: DecryptMessage works on one, in place.
 bool CTlsSession::DecryptFirstRecord()
 {
@@ -212,15 +291,12 @@ bool CTlsSession::DecryptFirstRecord()
         m_input.Consume(m_input.Length());
         return true;
     }
-    // Windows answers TLS 1.3's messages after the handshake (tickets) so:
-    // the context takes them through InitializeSecurityContext.
-    if (status == SEC_I_RENEGOTIATE) {
-        m_input.Consume(record);
-        return AcceptPostHandshakeMessage();
-    }
-    if (status != SEC_E_OK)
+    if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE)
         return false;
+    size_t extra = 0;
     for (const SecBuffer& buffer : buffers) {
+        if (buffer.BufferType == SECBUFFER_EXTRA)
+            extra = buffer.cbBuffer < record ? buffer.cbBuffer : record;
         if (buffer.BufferType != SECBUFFER_DATA || buffer.cbBuffer == 0)
             continue;
         if (buffer.cbBuffer > sizeof m_plain)
@@ -229,41 +305,60 @@ bool CTlsSession::DecryptFirstRecord()
         m_plainStart = 0;
         m_plainEnd = buffer.cbBuffer;
     }
-    m_input.Consume(record);
-    return true;
+    if (status == SEC_E_OK) {
+        m_input.Consume(record);
+        return true;
+    }
+    // Windows answers TLS 1.3's messages after the handshake (session
+    // tickets, key updates) so: what it left of the record (extra), and the
+    // records read behind it, go to InitializeSecurityContext. TLS 1.3 has
+    // no renegotiation, so the certificate that was checked stays the
+    // server's; an older protocol's renegotiation could present another,
+    // and is refused.
+    m_input.Consume(record - extra);
+    if (!IsTls13())
+        return false;
+    m_postHandshake = true;
+    m_postHandshakeTried = 0;
+    return AcceptPostHandshakeMessage();
 }
 
+// What InitializeSecurityContext leaves once the message is taken is
+// application data again, for DecryptMessage.
 bool CTlsSession::AcceptPostHandshakeMessage()
 {
-    SecBuffer inputs[2] = { { 0, SECBUFFER_EMPTY, NULL }, { 0, SECBUFFER_EMPTY, NULL } };
-    SecBufferDesc input = { SECBUFFER_VERSION, 2, inputs };
-    SecBuffer token = { 0, SECBUFFER_TOKEN, NULL };
-    SecBufferDesc output = { SECBUFFER_VERSION, 1, &token };
-    ULONG flags = 0;
-    const SECURITY_STATUS status = InitializeSecurityContextW(&m_credentials, &m_context, m_wszHost,
-                                                              kContextFlags, 0, 0, &input, 0, NULL,
-                                                              &output, &flags, NULL);
-    const bool queued = token.pvBuffer == NULL || QueueOutput(token.pvBuffer, token.cbBuffer);
-    if (token.pvBuffer)
-        FreeContextBuffer(token.pvBuffer);
-    return (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) && queued && FlushOutput();
+    const size_t whole = m_input.WholeRecordsLength();
+    size_t extra = 0;
+    const SECURITY_STATUS status = StepContext(whole, &extra);
+    if (status == SEC_E_INCOMPLETE_MESSAGE) {
+        m_postHandshakeTried = whole;
+        return true;
+    }
+    if ((status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED) || !FlushOutput())
+        return false;
+    m_input.Consume(whole - extra);
+    m_postHandshake = status == SEC_I_CONTINUE_NEEDED;
+    m_postHandshakeTried = m_postHandshake && extra == whole ? extra : 0;
+    return true;
 }
 
 int CTlsSession::Receive(char* bytes, int capacity)
 {
     if (!m_established)
         return 0;
-    while (m_plainStart == m_plainEnd) {
+    for (int records = 0; m_plainStart == m_plainEnd; ++records) {
         if (m_input.IsForeign())
             return -1;
-        if (m_input.FirstRecordLength() == 0) {
+        if (records == kTlsRecordsPerReceive)
+            return 0;
+        if (!HasInputToTake()) {
             const size_t before = m_input.Length();
             if (!ReadSocket() && m_input.Length() == before)
                 return 0;
-            if (m_input.FirstRecordLength() == 0)
+            if (!HasInputToTake())
                 return m_input.IsForeign() ? -1 : 0;
         }
-        if (!DecryptFirstRecord())
+        if (!(m_postHandshake ? AcceptPostHandshakeMessage() : DecryptFirstRecord()))
             return -1;
     }
     const size_t waiting = m_plainEnd - m_plainStart;
@@ -275,7 +370,7 @@ int CTlsSession::Receive(char* bytes, int capacity)
 
 bool CTlsSession::HasBufferedInput() const
 {
-    return m_plainStart != m_plainEnd || m_input.FirstRecordLength() != 0;
+    return m_plainStart != m_plainEnd || HasInputToTake();
 }
 
 bool CTlsSession::QueueOutput(const void* bytes, size_t length)

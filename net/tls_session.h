@@ -3,13 +3,8 @@
 // each way. Nothing is read or sent but through the socket it is given.
 #pragma once
 
+#include "net/schannel_api.h"
 #include "net/tls_records.h"
-
-#include <winsock2.h>
-#include <windows.h>
-#define SECURITY_WIN32
-#include <security.h>
-#include <schannel.h>
 
 #include <stdint.h>
 
@@ -20,6 +15,13 @@ enum class TlsStep { Pending, Established, Refused };
 // A server that takes the connection and never finishes the handshake is
 // given up on after this long, the TCP connect included.
 const DWORD kTlsHandshakeTimeoutMs = 30000;
+
+// The longest host name DNS allows; it goes out whole as SNI or not at all.
+const size_t kTlsLongestHostName = 253;
+
+// So many records are decrypted by one Receive at most: a server streaming
+// records that hold nothing would otherwise keep the window's thread.
+const int kTlsRecordsPerReceive = 64;
 
 // Why a connection was refused, as the user is told.
 enum class TlsRefusal {
@@ -32,6 +34,8 @@ enum class TlsRefusal {
     ClosedEarly,     // the server closed before the handshake ended
     HandshakeFailed, // Schannel refused: HandshakeError() says how
     TimedOut,        // the handshake did not end in kTlsHandshakeTimeoutMs
+    FlightTooLarge,  // the server's flight did not end within kTlsLargestFlight
+    HostTooLong,     // the host name is longer than kTlsLongestHostName
 };
 
 class CTlsSession {
@@ -70,8 +74,9 @@ public:
     // "TLS 1.2" and the like.
     const char* DescribeProtocol() const;
 
-    // As recv for the plain text: the bytes given, 0 when nothing has come,
-    // negative when the connection cannot go on.
+    // As recv for the plain text: the bytes given, 0 when nothing has come
+    // or kTlsRecordsPerReceive records held nothing (HasBufferedInput then
+    // says whether more wait), negative when the connection cannot go on.
     int Receive(char* bytes, int capacity);
     // Decrypted or received bytes wait that no FD_READ will announce.
     bool HasBufferedInput() const;
@@ -87,10 +92,20 @@ public:
     bool SendCloseNotify();
 
 private:
+    // SCH_CREDENTIALS where the system has it (TLS 1.3), else SCHANNEL_CRED.
+    bool AcquireCredentials();
+    bool AcquireCredentialsWith(void* settings);
     // Reads what the socket has; false when the server has closed or the
     // socket failed.
     bool ReadSocket();
     bool QueueOutput(const void* bytes, size_t length);
+    // One InitializeSecurityContext step over the first length bytes of the
+    // input: its answer queued for the server, *extra the bytes it left.
+    SECURITY_STATUS StepContext(size_t length, size_t* extra);
+    bool IsTls13() const;
+    // A whole record to decrypt, or more post-handshake input than was
+    // found incomplete.
+    bool HasInputToTake() const;
     bool DecryptFirstRecord();
     bool AcceptPostHandshakeMessage();
 
@@ -103,6 +118,12 @@ private:
     bool m_haveContext;
     bool m_established;
     bool m_closeNotified;
+    // A post-handshake message is being taken by InitializeSecurityContext,
+    // which found the first m_postHandshakeTried bytes incomplete.
+    bool m_postHandshake;
+    size_t m_postHandshakeTried;
+    // The server's handshake bytes Schannel has taken: kTlsLargestFlight at most.
+    size_t m_handshakeTaken;
     TlsRefusal m_refusal;
     SECURITY_STATUS m_handshakeError;
     DWORD m_certificateError;

@@ -62,6 +62,22 @@ TEST(TlsRecords, TheLargestRecordFitsBehindAPartialOne)
     EXPECT_EQ(0u, buffer.Append("x", 1));
 }
 
+TEST(TlsRecords, AHeldFlightTakesTheLargestFlightAndARecordThenReadsShrinkBack)
+{
+    CTlsRecordBuffer buffer;
+    buffer.HoldFlight(true);
+    const std::string record = Record(22, 16384);
+    const size_t records = kTlsLargestFlight / record.size() + 2;
+    for (size_t i = 0; i < records; ++i)
+        ASSERT_EQ(record.size(), buffer.Append(record.data(), record.size())) << i;
+    EXPECT_EQ(records * record.size(), buffer.WholeRecordsLength());
+
+    buffer.HoldFlight(false);
+    EXPECT_EQ(0u, buffer.FreeLength());
+    buffer.Consume(buffer.Length() - record.size());
+    EXPECT_EQ(2 * kTlsLargestRecord - record.size(), buffer.FreeLength());
+}
+
 struct ForeignRow {
     const char* description;
     std::string bytes;

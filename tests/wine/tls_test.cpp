@@ -8,6 +8,10 @@
 #include "protocol/tokens.h"
 #include "support/chat_fixture.h"
 
+#include <stdlib.h>
+#include <string.h>
+
+#include <functional>
 #include <string>
 
 namespace {
@@ -114,7 +118,7 @@ TEST_P(AcceptedTls, RegistrationGoesEncryptedAndEveryLineComesBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(Delivery, AcceptedTls,
-                         ::testing::Values("whole", "split", "batched", "big"),
+                         ::testing::Values("whole", "split", "batched", "big", "asking", "large"),
                          [](const ::testing::TestParamInfo<const char*>& row) { return std::string(row.param); });
 
 class PanelTls : public TlsTest, public ::testing::WithParamInterface<const char*> {};
@@ -234,8 +238,54 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{ "expired", "*** Срок действия сертификата сервера истёк. Соединение разорвано.", "appdata 0" },
         RefusalRow{ "plain", "*** Сервер ответил без шифрования: на этом порту нет TLS. Соединение разорвано.",
                     "plaintext none" },
-        RefusalRow{ "close", "*** Сервер закрыл соединение, не закончив установку шифрования.", "closed" }),
+        RefusalRow{ "close", "*** Сервер закрыл соединение, не закончив установку шифрования.", "closed" },
+        RefusalRow{ "huge",
+                    "*** Сервер прислал при установке шифрования больше 128 КБ (слишком длинная цепочка "
+                    "сертификатов). Соединение разорвано.",
+                    "handshake failed" }),
     [](const ::testing::TestParamInfo<RefusalRow>& row) { return std::string(row.param.scenario); });
+
+// One message at a time, the condition looked at after each: a pump that
+// empties the queue first would read the whole stream before looking.
+bool PumpEachUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MSG msg;
+        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        else
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// A server sends a line, 50,000 records that hold nothing, and a line, at
+// once: the window shows the first line, and so handles its messages again,
+// long before it has read its way through to the second (held, it would
+// show both at once).
+TEST_F(TlsTest, EmptyRecordsLeaveTheWindowFree)
+{
+    ConnectFor("empty");
+    ASSERT_TRUE(PumpEachUntil([&] { return Shows("streaming"); }, 20000)) << window.OutputText("localhost");
+    EXPECT_FALSE(Shows("stream over"));
+
+    ASSERT_TRUE(PumpUntil([&] { return Shows("stream over"); }, 20000));
+    Client().LeaveServer();
+    EXPECT_EQ("streamed 50000 empty records, then QUIT :http://talvo.example/irc|close_notify", control.Report());
+}
+
+// A name cut to fit would go out as SNI for another server.
+TEST(TlsHostName, LongerThanDnsAllowsIsRefusedNotCut)
+{
+    for (const size_t length : { kTlsLongestHostName, kTlsLongestHostName + 1 }) {
+        CTlsSession session(INVALID_SOCKET, std::string(length, 'a').c_str(), 0);
+        EXPECT_EQ(TlsStep::Refused, session.StartHandshake()) << length;
+        EXPECT_EQ(length > kTlsLongestHostName, session.Refusal() == TlsRefusal::HostTooLong) << length;
+    }
+}
 
 class SilentServerTest : public TlsTest {
 protected:

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes a test certificate authority and the server certificates the TLS
 # tests present, into DIR: localhost (good), other (names another server),
-# self (self-signed), expired (localhost, out of date); each NAME.pem holds
+# self (self-signed), expired (localhost, out of date), large and huge (for
+# localhost, padded to about 80 KB and 200 KB: a flight within the client's
+# limit of 128 KB and one past it); each NAME.pem holds
 # the certificate and the authority's, NAME.key its key. bundle.crt is the
 # machine's CA bundle plus the test authority, for trust-test-authority.sh.
 set -euo pipefail
@@ -39,5 +41,23 @@ server other ca 'dns_name = "other.example"' 'expiration_days = 2'
 server self self 'dns_name = "localhost"' 'expiration_days = 2'
 server expired ca 'dns_name = "localhost"' 'activation_date = "2020-01-01 00:00:00 UTC"' \
        'expiration_date = "2020-02-01 00:00:00 UTC"'
+
+# certtool takes no long extension: openssl signs these, padded by a comment.
+padded() {  # padded NAME BYTES
+    local name=$1
+    openssl req -new -newkey rsa:2048 -nodes -keyout "$name.key" -subj "/CN=$name" -out "$name.csr" 2>/dev/null
+    {
+        echo 'subjectAltName = DNS:localhost'
+        echo 'keyUsage = digitalSignature, keyEncipherment'
+        echo 'extendedKeyUsage = serverAuth'
+        printf 'nsComment = "%s"\n' "$(head -c "$2" /dev/zero | tr '\0' x)"
+    } >"$name.ext"
+    openssl x509 -req -in "$name.csr" -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile "$name.ext" \
+            -out "$name.crt" 2>/dev/null
+    cat "$name.crt" ca.pem >"$name.pem"
+}
+
+padded large 80000
+padded huge 200000
 
 cat /etc/ssl/certs/ca-certificates.crt ca.pem >bundle.crt

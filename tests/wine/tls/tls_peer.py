@@ -12,7 +12,13 @@ connection the lines "got ...", then how the client left: its lines, and
   good MODE   certificate for localhost from the test authority; MODE says
               how the encrypted bytes go out: whole (as they come), split
               (the handshake and every record a few bytes per send), batched
-              (twenty records in one send), big (one record of 8 KB)
+              (twenty records in one send), big (one record of 8 KB); or
+              what else the server does: asking (asks for an optional client
+              certificate), large (a certificate chain of about 80 KB)
+  empty       after the registration, in one send: a notice "streaming",
+              50,000 empty records, a notice "stream over" ("streamed 50000
+              empty records, then" the client's lines until it closes)
+  huge        a certificate chain of about 200 KB
   other       certificate for another name      self    a self-signed one
   expired     an expired one                    plain   an IRC server
   close       closes after the client's hello   without TLS ("plaintext
@@ -22,15 +28,21 @@ connection the lines "got ...", then how the client left: its lines, and
   early       as good, and a notice right after the handshake, before the
               client could register, as many servers do ("appdata N")
 """
+import hashlib
+import hmac
 import select
 import socket
 import ssl
 import sys
+import tempfile
 import time
+
+from cryptography.hazmat.primitives.ciphers.aead import AESGCM
 
 cert_dir, control_port = sys.argv[1], int(sys.argv[2])
 tls_ports = [int(port) for port in sys.argv[3:]]
 SPLIT = 7
+EMPTY_RECORDS = 50000
 
 
 def send(sock, data, mode):
@@ -65,19 +77,61 @@ def count_until_closed(sock, tls=None, incoming=None):
             return total
 
 
+def prf(secret, label, seed, length):
+    """TLS 1.2's PRF with SHA-256."""
+    out, a = b"", label + seed
+    while len(out) < length:
+        a = hmac.new(secret, a, hashlib.sha256).digest()
+        out += hmac.new(secret, a + label + seed, hashlib.sha256).digest()
+    return out[:length]
+
+
+class RecordWriter:
+    """The server's records after a TLS 1.2 AES-128-GCM handshake, sealed
+    here: Python's ssl never writes an empty one."""
+
+    def __init__(self, master, client_random, server_random):
+        keys = prf(master, b"key expansion", server_random + client_random, 40)
+        self.aead, self.salt, self.sequence = AESGCM(keys[16:32]), keys[36:40], 1
+
+    def record(self, data):
+        explicit = self.sequence.to_bytes(8, "big")
+        self.sequence += 1
+        header = b"\x17\x03\x03"
+        sealed = self.aead.encrypt(self.salt + explicit, data, explicit + header + len(data).to_bytes(2, "big"))
+        return header + (len(explicit) + len(sealed)).to_bytes(2, "big") + explicit + sealed
+
+
 class Session:
     def __init__(self, sock, certificate, mode):
         self.sock, self.mode = sock, mode
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(f"{cert_dir}/{certificate}.pem", f"{cert_dir}/{certificate}.key")
+        if mode == "asking":
+            context.verify_mode = ssl.CERT_OPTIONAL
+            context.load_verify_locations(f"{cert_dir}/ca.pem")
+        if mode == "sealed":
+            context.maximum_version = ssl.TLSVersion.TLSv1_2
+            context.set_ciphers("ECDHE-RSA-AES128-GCM-SHA256")
+            self.keylog = tempfile.NamedTemporaryFile(dir=cert_dir)
+            context.keylog_filename = self.keylog.name
         self.incoming, self.outgoing = ssl.MemoryBIO(), ssl.MemoryBIO()
         self.tls = context.wrap_bio(self.incoming, self.outgoing, server_side=True)
         self.pending = b""
+        self.hello = None
 
     def flush(self):
         data = self.outgoing.read()
         if data:
+            self.hello = self.hello or data
             send(self.sock, data, self.mode)
+
+    def writer(self):
+        """Seals the server's records from now on, with the keys of the log."""
+        line = next(line for line in open(self.keylog.name) if line.startswith("CLIENT_RANDOM "))
+        _, client_random, master = line.split()
+        # The ServerHello's random follows the record, message and version headers.
+        return RecordWriter(bytes.fromhex(master), bytes.fromhex(client_random), self.hello[11:43])
 
     def handshake(self):
         try:
@@ -141,6 +195,18 @@ def converse(session, mode):
     return "accepted " + "|".join(got) + " then " + "|".join(leaving(session))
 
 
+def stream_empty(session):
+    """A notice, 50,000 empty records and a notice, in one send."""
+    while not session.read_line().startswith("JOIN"):
+        pass
+    writer = session.writer()
+    stream = [writer.record(b":irc.test NOTICE tester :streaming\r\n")]
+    stream += [writer.record(b"") for _ in range(EMPTY_RECORDS)]
+    stream.append(writer.record(b":irc.test NOTICE tester :stream over\r\n"))
+    session.sock.sendall(b"".join(stream))
+    return f"streamed {EMPTY_RECORDS} empty records, then {'|'.join(leaving(session))}"
+
+
 def leaving(session):
     """The client's lines until it closes, and "close_notify" if it said so."""
     seen = []
@@ -171,14 +237,19 @@ def run(scenario, sock):
         hello = sock.recv(65536)
         rest = count_until_closed(sock)
         return "hello only" if hello[:1] == b"\x16" and rest == 0 else f"hello {hello[:1]!r}, then {rest} bytes"
-    certificate = {"good": "localhost", "early": "localhost", "other": "other", "self": "self", "expired": "expired"}[kind]
-    session = Session(sock, certificate, mode or "whole")
+    certificate = {"good": "localhost", "early": "localhost", "other": "other", "self": "self", "expired": "expired",
+                   "empty": "localhost", "huge": "huge"}[kind]
+    if mode == "large":
+        certificate = "large"
+    session = Session(sock, certificate, "sealed" if kind == "empty" else mode or "whole")
     if not session.handshake():
         return "handshake failed"
     if kind == "good":
         return converse(session, mode)
     if kind == "early":
         session.write_records([b":irc.test NOTICE * :*** early notice\r\n"])
+    if kind == "empty":
+        return stream_empty(session)
     return f"appdata {count_until_closed(sock, session.tls, session.incoming)}"
 
 
