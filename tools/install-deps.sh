@@ -7,8 +7,9 @@
 # the native build, ImageMagick, sox and a font to draw the skin, and for the
 # end-to-end tests real IRC servers, NickServ, irssi, tmux and Python; for
 # the TLS tests certtool to make a test authority, GnuTLS for both Wines'
-# Schannel, ip to bring up a private namespace's loopback and tcpdump to
-# capture what crosses it;
+# Schannel, openssl for the certificates, Python's cryptography for a peer
+# that seals its own records, ip to bring up a private namespace's loopback
+# and tcpdump to capture what crosses it;
 # further packages may be named as arguments.
 # Does nothing when all is there.
 set -euo pipefail
@@ -21,7 +22,7 @@ packages=(
     util-linux procps
     imagemagick sox fonts-dejavu-core
     ngircd inspircd atheme-services irssi tmux python3
-    gnutls-bin libgnutls30 libgnutls30:i386 iproute2 tcpdump
+    gnutls-bin libgnutls30 libgnutls30:i386 iproute2 tcpdump openssl python3-cryptography
     "$@"
 )
 
