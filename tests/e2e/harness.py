@@ -8,6 +8,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import tempfile
 import time
 
 
@@ -241,8 +242,11 @@ class Irssi:
         """tls_authority: the certificate file that irssi's check of the
         server's certificate trusts; None for a plain connection."""
         self.nick = nick
-        # A tmux server of its own, its socket in the test's folder.
-        self.socket = os.path.join(workdir, "tmux.socket")
+        # A tmux server of its own. A Unix socket's path holds at most 108
+        # bytes, which a test folder in a deep checkout passes: the socket
+        # lives in a short folder of its own.
+        self.runtime = tempfile.mkdtemp(prefix="talvo-", dir="/tmp")
+        self.socket = os.path.join(self.runtime, "tmux.socket")
         home = os.path.join(workdir, "irssi")
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, "config"), "w") as config:
@@ -251,7 +255,11 @@ class Irssi:
                 config.write(IRSSI_TLS_SERVER.replace("@HOST@", host).replace("@PORT@", str(port))
                              .replace("@AUTHORITY@", tls_authority))
         command = f"env LC_ALL=C.UTF-8 irssi --home={home} -n {nick} -c {host} -p {port}"
-        self.tmux("new-session", "-d", "-s", "irssi", "-x", "160", "-y", "60", command)
+        try:
+            self.tmux("new-session", "-d", "-s", "irssi", "-x", "160", "-y", "60", command)
+        except Failed:
+            shutil.rmtree(self.runtime, ignore_errors=True)
+            raise
 
     def tmux(self, *args):
         result = run(["tmux", "-u", "-S", self.socket, *args], timeout=15)
@@ -280,6 +288,7 @@ class Irssi:
         except Failed:
             pass
         run(["tmux", "-S", self.socket, "kill-server"], timeout=15)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 # Nothing persists, nothing is logged, nothing is held back for flood
