@@ -355,6 +355,8 @@ class Wire:
                 data = self.socket.recv(4096)
             except socket.timeout:
                 continue
+            except ConnectionError:
+                return None
             if not data:
                 return None
             self.buffer += data
