@@ -136,14 +136,17 @@ class Probe:
         return self.command(f"colour {window} {tab} {text}")
 
     def picture(self, path):
-        """Saves the host window as PNG at path (ImageMagick converts the BMP)."""
+        """Saves the host window as PNG at path (ImageMagick converts the BMP);
+        returns the picture's colours, a set of (red, green, blue)."""
         bitmap = os.path.splitext(path)[0] + ".bmp"
         self.act("shot Z:" + bitmap.replace("/", "\\"))
+        colours = bitmap_colours(bitmap)
         converter = shutil.which("convert-im6.q16") or shutil.which("convert")
         result = run([converter, bitmap, path])
         os.remove(bitmap)
         if result.returncode != 0:
             raise Failed(f"cannot convert the picture: {result.stdout}")
+        return colours
 
     def close(self):
         if self.stream:
@@ -157,6 +160,22 @@ class Probe:
         except subprocess.TimeoutExpired:
             os.killpg(self.process.pid, signal.SIGKILL)
             self.process.wait(timeout=10)
+
+
+def bitmap_colours(path):
+    """The distinct colours of a 24-bit BMP file (as the probe host saves it)."""
+    with open(path, "rb") as file:
+        data = file.read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little", signed=True)
+    height = abs(int.from_bytes(data[22:26], "little", signed=True))
+    stride = (width * 3 + 3) & ~3
+    colours = set()
+    for row in range(height):
+        start = offset + row * stride
+        pixels = data[start:start + width * 3]
+        colours.update(zip(pixels[2::3], pixels[1::3], pixels[0::3]))
+    return colours
 
 
 class State:

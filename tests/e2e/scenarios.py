@@ -38,6 +38,9 @@ OWN = ([0, 0, 252], True)
 
 SND_ASYNC = 0x0001
 
+# Fewer colours than this in a picture of a chat window: it was not painted.
+PAINTED_COLOURS = 16
+
 
 class Scenario:
     def __init__(self, options, tally):
@@ -341,11 +344,22 @@ def utf8(s):
     s.wait(probe, 0, "shows the old client's Windows-1251 line",
            lambda st: st.has_line(CHANNEL, "<oldie> Привет из 1251, ёлка"))
 
+    # The picture is taken once the window reads as the user should see it:
+    # the channel selected, its lines and its list there.
     probe.act("select 0 1")
+    s.wait(probe, 0, "the channel is selected, with its lines and users",
+           lambda st: st.selected == 1 and st.users == ["@ira", "oldie", "trader"]
+           and all(st.has_line(CHANNEL, f"<{nick}> {text}") for nick in ("ira", "trader") for text in texts))
     shots = os.path.join(s.options.source, "out", "screenshots")
     os.makedirs(shots, exist_ok=True)
     name = f"utf8-chat-{s.options.server}-{state.bits}bit"
-    probe.picture(os.path.join(shots, name + ".png"))
+    colours = probe.picture(os.path.join(shots, name + ".png"))
+    # A painted chat window has many colours, among them its lines' own:
+    # a blank, one-colour or unpainted picture has neither.
+    s.tally.check(f"the picture is of a painted window: {len(colours)} colours, the chat's and the own lines' "
+                  "among them", len(colours) >= PAINTED_COLOURS and all(tuple(style[0]) in colours
+                                                                          for style in (CHAT, OWN)),
+                  sorted(colours)[:20])
     with open(os.path.join(shots, name + "-irssi.txt"), "w", encoding="utf-8") as screen:
         screen.write(f"irssi, channel window:\n{channel_window}\n\nirssi, status window:\n{status_window}\n")
     print(f"pictures: out/screenshots/{name}.png, {name}-irssi.txt", flush=True)
