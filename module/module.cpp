@@ -1,6 +1,7 @@
 #include "module/module.h"
 
 #include "module/widget.h"
+#include "output/message_sound.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -175,9 +176,12 @@ int32_t CSampleWidgetModule::OnDestroyWindow(void* payload)
 }
 
 // Nothing is left for the library's unload to free, which happens inside
-// DllMain, where the drawing functions may not be called.
+// DllMain, where the drawing functions may not be called. Nor is a sound
+// left playing: a host that ends next would kill its player thread in the
+// middle of opening the sound device.
 void CSampleWidgetModule::ReleaseSharedResources()
 {
+    StopMessageSound();
     if (m_hControlBrush)
         DeleteObject(m_hControlBrush);
     m_hControlBrush = NULL;
