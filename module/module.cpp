@@ -1,6 +1,7 @@
 #include "module/module.h"
 
 #include "module/widget.h"
+#include "output/message_sound.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -11,8 +12,6 @@ const char kModuleName[] = "Talvo Irc";
 const wchar_t kModuleNameW[] = L"Talvo Irc";
 
 } // namespace
-
-CSampleWidgetModule g_module;
 
 CModule::CModule(const char* name, const char* name2, int32_t p3, int32_t p4, int32_t p5, int32_t p6)
     : m_callback(NULL), m_hostValue1(0), m_hostValue2(0), m_hostValue3(0), m_info()
@@ -79,22 +78,19 @@ CSampleWidgetModule::kWindowMessages[kWindowMessageCount] = {
     &CSampleWidgetModule::OnGetNameW,       // 5022 MM_GET_NAME_W
 };
 
-// riched20 registers "RichEdit20A", which the chat dialog and its pages use.
+// Built while the library loads, inside DllMain: it must not load a
+// library or call the system's window and drawing functions.
 CSampleWidgetModule::CSampleWidgetModule()
     : CModule(kModuleName, kModuleName, 1, 0, 2, 4),
-      m_hRichEdit(LoadLibraryA("riched20.dll")),
+      m_hRichEdit(NULL),
       m_hControlBrush(NULL)
 {
 }
 
-// Windows the host did not destroy are left as they are.
-CSampleWidgetModule::~CSampleWidgetModule()
-{
-    if (m_hControlBrush)
-        DeleteObject(m_hControlBrush);
-    if (m_hRichEdit)
-        FreeLibrary(m_hRichEdit);
-}
+// Destroyed only when the host unloads the library, inside DllMain: what
+// the windows share went with the last of them. Windows the host did not
+// destroy are left as they are.
+CSampleWidgetModule::~CSampleWidgetModule() = default;
 
 int32_t CSampleWidgetModule::ReceiveMessage(int32_t, int32_t code, void* payload, int32_t)
 {
@@ -146,6 +142,11 @@ int32_t CSampleWidgetModule::OnCreateWindow(void* payload)
     if (!payload)
         return MM_FAILED;
     CreateWindowRecord* record = static_cast<CreateWindowRecord*>(payload);
+    // riched20 registers "RichEdit20A", which the chat dialog and its pages
+    // use. It stays loaded: a library may not be freed from DllMain, and
+    // the next window would load it again.
+    if (!m_hRichEdit)
+        m_hRichEdit = LoadLibraryA("riched20.dll");
     try {
         // Room in the list first, so that a created window is always listed.
         m_windows.reserve(m_windows.size() + 1);
@@ -169,7 +170,22 @@ int32_t CSampleWidgetModule::OnDestroyWindow(void* payload)
     CSampleWidget* window = m_windows[index];
     m_windows.erase(m_windows.begin() + index);
     delete window;
+    if (m_windows.empty())
+        ReleaseSharedResources();
     return MM_OK;
+}
+
+// Nothing is left for the library's unload to free, which happens inside
+// DllMain, where the drawing functions may not be called. Nor is a sound
+// left playing: a host that ends next would kill its player thread in the
+// middle of opening the sound device.
+void CSampleWidgetModule::ReleaseSharedResources()
+{
+    StopMessageSound();
+    if (m_hControlBrush)
+        DeleteObject(m_hControlBrush);
+    m_hControlBrush = NULL;
+    std::vector<CSampleWidget*>().swap(m_windows);
 }
 
 int32_t CSampleWidgetModule::OnResizeWindow(void* payload)

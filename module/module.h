@@ -65,10 +65,13 @@ private:
     // Position of the window in the list, or -1.
     int FindWindowIndex(const void* window) const;
 
+    // What the windows share goes with the last of them.
+    void ReleaseSharedResources();
+
     std::vector<CSampleWidget*> m_windows;
     HMODULE m_hRichEdit;
     HBRUSH m_hControlBrush;
 };
 
-// The one module object of the library.
-extern CSampleWidgetModule g_module;
+// The one module object of the library (dll_main.cpp).
+extern CSampleWidgetModule& g_module;

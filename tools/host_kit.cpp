@@ -105,19 +105,22 @@ double CommittedPrivateMegabytes()
     return committed / (1024.0 * 1024.0);
 }
 
-// Saves what the screen shows of a window as a 24-bit bitmap file.
+// What is queued runs first; then the window and all its children paint
+// before the copy, and the bits come from the window's own DC, not the
+// screen's: a window of another program over it (tests share one display)
+// stays out of the picture.
 bool SaveWindowPicture(HWND window, const std::string& path)
 {
-    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     PumpFor(300);
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT rect;
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
 
     BITMAPINFOHEADER info = {};
@@ -132,7 +135,7 @@ bool SaveWindowPicture(HWND window, const std::string& path)
     GetDIBits(memory, bitmap, 0, height, &pixels[0], (BITMAPINFO*)&info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(NULL, screen);
+    ReleaseDC(window, source);
 
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;

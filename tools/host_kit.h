@@ -35,7 +35,7 @@ void LogInToLoopback(HWND dialog, const char* nick, const char* host, unsigned s
 // the figure of PrivateUsage, which reads zero under Wine.
 double CommittedPrivateMegabytes();
 
-// Saves what the screen shows of a window as a 24-bit bitmap file.
+// Saves what a window shows, painted now, as a 24-bit bitmap file.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
 // A non-blocking listener on 127.0.0.1 at a free port, or INVALID_SOCKET.

@@ -8,6 +8,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import tempfile
 import time
 
 
@@ -135,14 +136,17 @@ class Probe:
         return self.command(f"colour {window} {tab} {text}")
 
     def picture(self, path):
-        """Saves the host window as PNG at path (ImageMagick converts the BMP)."""
+        """Saves the host window as PNG at path (ImageMagick converts the BMP);
+        returns the picture's colours, a set of (red, green, blue)."""
         bitmap = os.path.splitext(path)[0] + ".bmp"
         self.act("shot Z:" + bitmap.replace("/", "\\"))
+        colours = bitmap_colours(bitmap)
         converter = shutil.which("convert-im6.q16") or shutil.which("convert")
         result = run([converter, bitmap, path])
         os.remove(bitmap)
         if result.returncode != 0:
             raise Failed(f"cannot convert the picture: {result.stdout}")
+        return colours
 
     def close(self):
         if self.stream:
@@ -156,6 +160,22 @@ class Probe:
         except subprocess.TimeoutExpired:
             os.killpg(self.process.pid, signal.SIGKILL)
             self.process.wait(timeout=10)
+
+
+def bitmap_colours(path):
+    """The distinct colours of a 24-bit BMP file (as the probe host saves it)."""
+    with open(path, "rb") as file:
+        data = file.read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little", signed=True)
+    height = abs(int.from_bytes(data[22:26], "little", signed=True))
+    stride = (width * 3 + 3) & ~3
+    colours = set()
+    for row in range(height):
+        start = offset + row * stride
+        pixels = data[start:start + width * 3]
+        colours.update(zip(pixels[2::3], pixels[1::3], pixels[0::3]))
+    return colours
 
 
 class State:
@@ -241,8 +261,11 @@ class Irssi:
         """tls_authority: the certificate file that irssi's check of the
         server's certificate trusts; None for a plain connection."""
         self.nick = nick
-        # A tmux server of its own, its socket in the test's folder.
-        self.socket = os.path.join(workdir, "tmux.socket")
+        # A tmux server of its own. A Unix socket's path holds at most 108
+        # bytes, which a test folder in a deep checkout passes: the socket
+        # lives in a short folder of its own.
+        self.runtime = tempfile.mkdtemp(prefix="talvo-", dir="/tmp")
+        self.socket = os.path.join(self.runtime, "tmux.socket")
         home = os.path.join(workdir, "irssi")
         os.makedirs(home, exist_ok=True)
         with open(os.path.join(home, "config"), "w") as config:
@@ -251,7 +274,11 @@ class Irssi:
                 config.write(IRSSI_TLS_SERVER.replace("@HOST@", host).replace("@PORT@", str(port))
                              .replace("@AUTHORITY@", tls_authority))
         command = f"env LC_ALL=C.UTF-8 irssi --home={home} -n {nick} -c {host} -p {port}"
-        self.tmux("new-session", "-d", "-s", "irssi", "-x", "160", "-y", "60", command)
+        try:
+            self.tmux("new-session", "-d", "-s", "irssi", "-x", "160", "-y", "60", command)
+        except Failed:
+            shutil.rmtree(self.runtime, ignore_errors=True)
+            raise
 
     def tmux(self, *args):
         result = run(["tmux", "-u", "-S", self.socket, *args], timeout=15)
@@ -280,6 +307,7 @@ class Irssi:
         except Failed:
             pass
         run(["tmux", "-S", self.socket, "kill-server"], timeout=15)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 # Nothing persists, nothing is logged, nothing is held back for flood
@@ -346,6 +374,8 @@ class Wire:
                 data = self.socket.recv(4096)
             except socket.timeout:
                 continue
+            except ConnectionError:
+                return None
             if not data:
                 return None
             self.buffer += data

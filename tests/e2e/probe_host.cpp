@@ -116,10 +116,13 @@ const char kOk[] = "{\"ok\":true}";
 
 // --- Observing the module --------------------------------------------------
 
+// A stop (no name) is not a request.
 BOOL WINAPI CountSoundRequest(LPCSTR name, HMODULE, DWORD flags)
 {
+    if (!name)
+        return TRUE;
     ++g_sounds.count;
-    g_sounds.name = name ? name : "";
+    g_sounds.name = name;
     g_sounds.flags = flags;
     return TRUE;
 }

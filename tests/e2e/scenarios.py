@@ -38,6 +38,9 @@ OWN = ([0, 0, 252], True)
 
 SND_ASYNC = 0x0001
 
+# Fewer colours than this in a picture of a chat window: it was not painted.
+PAINTED_COLOURS = 16
+
 
 class Scenario:
     def __init__(self, options, tally):
@@ -341,11 +344,22 @@ def utf8(s):
     s.wait(probe, 0, "shows the old client's Windows-1251 line",
            lambda st: st.has_line(CHANNEL, "<oldie> Привет из 1251, ёлка"))
 
+    # The picture is taken once the window reads as the user should see it:
+    # the channel selected, its lines and its list there.
     probe.act("select 0 1")
+    s.wait(probe, 0, "the channel is selected, with its lines and users",
+           lambda st: st.selected == 1 and st.users == ["@ira", "oldie", "trader"]
+           and all(st.has_line(CHANNEL, f"<{nick}> {text}") for nick in ("ira", "trader") for text in texts))
     shots = os.path.join(s.options.source, "out", "screenshots")
     os.makedirs(shots, exist_ok=True)
     name = f"utf8-chat-{s.options.server}-{state.bits}bit"
-    probe.picture(os.path.join(shots, name + ".png"))
+    colours = probe.picture(os.path.join(shots, name + ".png"))
+    # A painted chat window has many colours, among them its lines' own:
+    # a blank, one-colour or unpainted picture has neither.
+    s.tally.check(f"the picture is of a painted window: {len(colours)} colours, the chat's and the own lines' "
+                  "among them", len(colours) >= PAINTED_COLOURS and all(tuple(style[0]) in colours
+                                                                          for style in (CHAT, OWN)),
+                  sorted(colours)[:20])
     with open(os.path.join(shots, name + "-irssi.txt"), "w", encoding="utf-8") as screen:
         screen.write(f"irssi, channel window:\n{channel_window}\n\nirssi, status window:\n{status_window}\n")
     print(f"pictures: out/screenshots/{name}.png, {name}-irssi.txt", flush=True)
@@ -354,8 +368,8 @@ def utf8(s):
 def paste(s):
     """A paste of 40 lines of about 300 bytes against a server with the usual
     flood limits: the module paces them, stays connected, and irssi reads
-    all 40 in order. The same lines sent at once by a raw client get it
-    dropped."""
+    all 40 in order. The same lines sent twice at once by a raw client get
+    it dropped."""
     lines = [f"{i:02d} " + ("a long pasted paragraph about the copper lot and its price, " * 6)[:297]
              for i in range(1, 41)]
     reader = s.irssi("reader")
@@ -394,9 +408,14 @@ def paste(s):
     since = flooder.mark()
     flooder.send(f"JOIN {CHANNEL}")
     s.tally.require("the raw client joined", flooder.wait(rb" JOIN ", since) is not None)
-    flooder.send(*[f"PRIVMSG {CHANNEL} :{line}" for line in lines])
+    # inspircd reads 10 KB at a time and runs up to ten lines of it at once
+    # (its threshold, less what the client's registration and join still
+    # weigh): the 40 lines (12.9 KB) pass its 10 KB RecvQ by a few lines
+    # only, and a client that waited three seconds after its join is not
+    # dropped. Twice the paste (25.8 KB) passes it however long it waited.
+    flooder.send(*[f"PRIVMSG {CHANNEL} :{line}" for line in lines * 2])
     closing = flooder.wait(rb"^ERROR ", since, timeout=30)
-    s.tally.check("the raw client that sent them at once is dropped for flooding",
+    s.tally.check("the raw client that sent the paste twice at once is dropped for flooding",
                   closing is not None and (b"RecvQ" in closing or b"Flood" in closing), closing)
     print(f"the server to the raw client: {closing.decode(errors='replace') if closing else None}", flush=True)
 
