@@ -1,6 +1,7 @@
 #include "support/test_window.h"
 
 #include "client/control_ids.h"
+#include "client/input_paste.h"
 #include "output/scrollback_control.h"
 #include "protocol/tokens.h"
 #include "support/irc_peer.h"
@@ -45,6 +46,8 @@ TestChatWindow::TestChatWindow()
     m_client->m_hDialog = m_hDialog;
     m_client->m_hInstance = GetModuleHandleA(NULL);
     m_client->m_hTabCtrl = GetDlgItem(m_hDialog, IDC_TABS);
+    // As the module's window does: pastes into the input line are its own.
+    TakeOverInputPastes(GetDlgItem(m_hDialog, IDC_INPUT));
     ShowWindow(m_hDialog, SW_SHOW);
 }
 
