@@ -109,13 +109,7 @@ DWORD WINAPI RunHostSession(LPVOID)
 
     // A short chat: the module's own allocations now come from above 4 GB.
     IrcPeer peer;
-    HWND servers = GetDlgItem(dialog, IDC_SERVER_LIST);
-    SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "127.0.0.1");
-    SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM) "127.0.0.1");
-    SetDlgItemTextA(dialog, IDC_PORT, std::to_string(peer.Port()).c_str());
-    SetDlgItemTextA(dialog, IDC_NICK, "tester");
-    SendMessageA(GetDlgItem(dialog, IDC_LOGIN), BM_CLICK, 0, 0);
-    EXPECT_TRUE(PumpUntil([&] { return peer.TryAccept() && peer.Received().find("JOIN") != std::string::npos; }));
+    EXPECT_TRUE(LogInToPeer(dialog, peer));
     peer.Send(":tester!u@h JOIN :#marketbay\r\n:anya!u@h PRIVMSG #marketbay :hello tester\r\nPING :high\r\n");
     EXPECT_TRUE(PumpUntil([&] { return peer.Received().find("PONG :high\r\n") != std::string::npos; }));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_INPUT))) << "the join reached the window";

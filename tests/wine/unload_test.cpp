@@ -1,7 +1,6 @@
 // A host unloads the library once its last window is gone, and loads it
 // again: the unload frees the module inside DllMain, after the last window
 // stopped the message sound that a private line started.
-#include "client/control_ids.h"
 #include "include/talvo_irc.h"
 #include "support/irc_peer.h"
 #include "support/message_pump.h"
@@ -26,13 +25,7 @@ TEST(Unload, TheLibraryUnloadsAfterItsLastWindowAndServesAgainOnceReloaded)
         HWND dialog = GetWindow(host, GW_CHILD);
 
         IrcPeer peer;
-        HWND servers = GetDlgItem(dialog, IDC_SERVER_LIST);
-        SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "127.0.0.1");
-        SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM) "127.0.0.1");
-        SetDlgItemTextA(dialog, IDC_PORT, std::to_string(peer.Port()).c_str());
-        SetDlgItemTextA(dialog, IDC_NICK, "tester");
-        SendMessageA(GetDlgItem(dialog, IDC_LOGIN), BM_CLICK, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return peer.TryAccept() && peer.Received().find("JOIN") != std::string::npos; }));
+        EXPECT_TRUE(LogInToPeer(dialog, peer));
         // A private line asks for the sound; the window goes right after.
         peer.Send(":tester!u@h JOIN :#marketbay\r\n:anya!u@h PRIVMSG tester :psst\r\nPING :unload\r\n");
         EXPECT_TRUE(PumpUntil([&] { return peer.Received().find("PONG :unload\r\n") != std::string::npos; }));

@@ -1,5 +1,8 @@
 #include "support/irc_peer.h"
 
+#include "client/control_ids.h"
+#include "support/message_pump.h"
+
 #include <gtest/gtest.h>
 
 #include <ws2tcpip.h>
@@ -110,4 +113,15 @@ bool IrcPeer::Forget(const std::string& bytes, size_t from)
         return false;
     m_received.erase(at, bytes.size());
     return true;
+}
+
+bool LogInToPeer(HWND dialog, IrcPeer& peer)
+{
+    HWND servers = GetDlgItem(dialog, IDC_SERVER_LIST);
+    SendMessageA(servers, CB_ADDSTRING, 0, (LPARAM) "127.0.0.1");
+    SendMessageA(servers, CB_SELECTSTRING, (WPARAM)-1, (LPARAM) "127.0.0.1");
+    SetDlgItemTextA(dialog, IDC_PORT, std::to_string(peer.Port()).c_str());
+    SetDlgItemTextA(dialog, IDC_NICK, "tester");
+    SendMessageA(GetDlgItem(dialog, IDC_LOGIN), BM_CLICK, 0, 0);
+    return PumpUntil([&] { return peer.TryAccept() && peer.Received().find("JOIN") != std::string::npos; });
 }

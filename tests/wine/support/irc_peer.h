@@ -3,6 +3,7 @@
 #pragma once
 
 #include <winsock2.h>
+#include <windows.h>
 
 #include <string>
 
@@ -37,3 +38,7 @@ private:
     bool m_clientClosed = false;
     std::string m_received;
 };
+
+// Logs the chat dialog of a loaded module in to `peer` as "tester", the way
+// a user does on the login panel; true once the client has sent its JOIN.
+bool LogInToPeer(HWND dialog, IrcPeer& peer);
