@@ -47,8 +47,8 @@ TlsRefusal ClassifyCertificateError(DWORD error)
 CTlsSession::CTlsSession(SOCKET socket, const char* host, DWORD now)
     : m_socket(socket), m_startTicks(now), m_wszHost(), m_credentials(), m_context(), m_haveCredentials(false),
       m_haveContext(false), m_established(false), m_closeNotified(false), m_postHandshake(false),
-      m_postHandshakeTried(0), m_handshakeTaken(0), m_refusal(TlsRefusal::None), m_handshakeError(0), m_certificateError(0), m_sizes(),
-      m_plainStart(0), m_plainEnd(0), m_outputLength(0)
+      m_postHandshakeTried(0), m_handshakeTaken(0), m_refusal(TlsRefusal::None), m_handshakeError(0),
+      m_certificateError(0), m_sizes(), m_plainStart(0), m_plainEnd(0), m_outputLength(0)
 {
     m_input.HoldFlight(true);
     // A name cut short would go out as SNI for another server.

@@ -35,6 +35,18 @@ protected:
         return Lines(peer.Received().substr(mark));
     }
 
+    // The server sends `count` PINGs numbered from 0, each carrying `token`,
+    // 200 to a write, and reads none of the answers meanwhile.
+    void SendPings(int count, const std::string& token)
+    {
+        for (int sent = 0; sent < count;) {
+            std::string batch;
+            for (int i = 0; i < 200 && sent < count; ++i, ++sent)
+                batch += "PING :" + std::to_string(sent) + token + "\r\n";
+            ServerSendsUnanswered(batch);
+        }
+    }
+
     static std::vector<std::string> Lines(const std::string& bytes)
     {
         std::vector<std::string> lines;
@@ -162,12 +174,7 @@ TEST_F(OutgoingTest, ASocketThatTakesPartOfALineLosesNothing)
 {
     const std::string token(400, 't');
     const int pings = 12000;
-    for (int sent = 0; sent < pings;) {
-        std::string batch;
-        for (int i = 0; i < 200 && sent < pings; ++i, ++sent)
-            batch += "PING :" + std::to_string(sent) + token + "\r\n";
-        ServerSendsUnanswered(batch);
-    }
+    SendPings(pings, token);
 
     // Now the peer reads again until the last PONG is in.
     const std::string last = "PONG :" + std::to_string(pings - 1) + token + "\r\n";
@@ -203,12 +210,7 @@ TEST_F(OutgoingTest, LeavingSendsWhatAFullSocketHeldBack)
     setsockopt(Client().m_socket, SOL_SOCKET, SO_SNDBUF, (const char*)&small, sizeof small);
     const std::string token(400, 't');
     const int pings = 3000;
-    for (int sent = 0; sent < pings;) {
-        std::string batch;
-        for (int i = 0; i < 200 && sent < pings; ++i, ++sent)
-            batch += "PING :" + std::to_string(sent) + token + "\r\n";
-        ServerSendsUnanswered(batch);
-    }
+    SendPings(pings, token);
 
     std::thread server([&] { PumpUntil([&] { return peer.ClientClosed(); }, 20000); });
     Client().LeaveServer();
