@@ -91,7 +91,9 @@ public:
     // A new connection registers afresh: the refused commands and the
     // welcome of the last one are forgotten.
     void ForgetRegistration();
-    // Answers to CTCP requests are paced per connection.
+    // Answers to CTCP requests are paced per connection: an answer beyond
+    // the pace is not sent (false).
+    bool SendPacedAnswer(const char* answer);
     void ForgetCtcpAnswers();
 
     // Input line and outgoing commands.

@@ -8,7 +8,7 @@
 #include "client/typed_text.h"
 #include "net/outgoing_text.h"
 #include "net/quit_reason.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "protocol/tokens.h"
 
 #include <initializer_list>

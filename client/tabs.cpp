@@ -7,7 +7,7 @@
 #include "client/tab_page.h"
 #include "client/typed_text.h"
 #include "client/user_list.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "output/scrollback_control.h"
 #include "protocol/tokens.h"
 

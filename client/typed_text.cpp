@@ -1,7 +1,7 @@
 #include "client/typed_text.h"
 
 #include "net/outgoing_text.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "output/combining_marks.h"
 
 #include <richedit.h>

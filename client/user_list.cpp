@@ -6,7 +6,7 @@
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "protocol/tokens.h"
 #include "protocol/words.h"
 

@@ -2,7 +2,7 @@
 // nick and own-line and sound flags, and the rich text it makes of them.
 #include "checked_output.h"
 #include "exact_text.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "output/combining_marks.h"
 #include "output/rich_text.h"
 #include "output/unicode_classes.h"

@@ -231,6 +231,12 @@ void CIrcClient::LeaveServer()
     m_connected = 0;
 }
 
+bool CIrcClient::SendPacedAnswer(const char* answer)
+{
+    SendLine("%s", answer);
+    return true;
+}
+
 void CIrcClient::ResetToLogin() {}
 void CIrcClient::ShowOwnNick() {}
 bool CIrcClient::IsRegistered() const { return true; }

@@ -2,7 +2,7 @@
 // between Windows-1251 and UTF-8, and typed UTF-8 text split for the wire.
 #include "exact_text.h"
 #include "net/outgoing_text.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 
 #include <stdint.h>
 

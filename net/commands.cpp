@@ -5,7 +5,7 @@
 #include "client/typed_text.h"
 #include "net/outgoing_text.h"
 #include "net/send_queue.h"
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "protocol/tokens.h"
 
 #include <stdio.h>

@@ -7,7 +7,7 @@
 #include "net/line_assembler.h"
 #include "net/quit_reason.h"
 #include "net/tls_session.h"
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "output/output_batch.h"
 
 #include <string.h>

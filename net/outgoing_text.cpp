@@ -1,6 +1,6 @@
 #include "net/outgoing_text.h"
 
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 
 #include <string.h>
 

@@ -3,7 +3,7 @@
 
 #include "client/control_ids.h"
 #include "client/typed_text.h"
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "protocol/tokens.h"
 #include "protocol/words.h"
 

@@ -6,8 +6,9 @@
 #include "net/send_clock.h"
 #include "net/send_queue.h"
 #include "net/tls_session.h"
-#include "net/wire_text.h"
-#include "output/colours.h"
+#include "protocol/wire_text.h"
+#include "protocol/colours.h"
+#include "protocol/ctcp.h"
 #include "protocol/tokens.h"
 
 #include <stdarg.h>
@@ -19,6 +20,8 @@ namespace {
 // The record has no room for the queue: the dialog keeps it as a property
 // for as long as the connection lasts.
 const char kSendsProperty[] = "TalvoConnectionSends";
+// The pace of CTCP answers, as the bucket's tick (none reads as full).
+const char kAnswerPaceProperty[] = "TalvoCtcpAnswersFullAt";
 
 // How long one send may wait when leaving, for a server that reads slowly
 // or not at all: the window waits at most this for each of the few sends.
@@ -196,4 +199,20 @@ void CIrcClient::OnSocketWrite()
     if (CTlsSession* tls = Tls())
         tls->FlushOutput();
     FlushSendQueue();
+}
+
+bool CIrcClient::SendPacedAnswer(const char* answer)
+{
+    uint32_t fullAt = (uint32_t)(uintptr_t)GetPropA(m_hDialog, kAnswerPaceProperty);
+    if (!TakeCtcpAnswer(fullAt, g_pfnSendTicks()))
+        return false;
+    SetPropA(m_hDialog, kAnswerPaceProperty, (HANDLE)(uintptr_t)fullAt);
+    SendLine("%s", answer);
+    return true;
+}
+
+// A new connection is a new server's count of our lines.
+void CIrcClient::ForgetCtcpAnswers()
+{
+    RemovePropA(m_hDialog, kAnswerPaceProperty);
 }

@@ -6,7 +6,7 @@
 #include "net/certificate_check.h"
 #include "net/send_clock.h"
 #include "net/tls_session.h"
-#include "output/colours.h"
+#include "protocol/colours.h"
 
 #include <stdio.h>
 

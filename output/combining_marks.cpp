@@ -1,6 +1,6 @@
 #include "output/combining_marks.h"
 
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "output/unicode_classes.h"
 
 namespace {

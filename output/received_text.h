@@ -5,7 +5,7 @@
 // UTF-8. The module's own texts are Windows-1251 literals in either case.
 #pragma once
 
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "output/format_walk.h"
 
 #include <stdarg.h>

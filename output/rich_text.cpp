@@ -1,6 +1,6 @@
 #include "output/rich_text.h"
 
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 
 #include <stdio.h>
 #include <string.h>

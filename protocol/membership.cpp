@@ -2,7 +2,7 @@
 #include "client/irc_client.h"
 
 #include "client/control_ids.h"
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
 #include "protocol/words.h"

@@ -1,8 +1,7 @@
 // Messages and notices from users and services, CTCP included.
 #include "client/irc_client.h"
 
-#include "net/send_clock.h"
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "output/message_sound.h"
 #include "protocol/ctcp.h"
 #include "protocol/line_parser.h"
@@ -15,18 +14,6 @@
 namespace {
 
 const char kVersionAnswer[] = "Talvo IRC module";
-const char kAnswerPaceProperty[] = "TalvoCtcpAnswersFullAt";
-
-// The record has no room for the pace of answers: the dialog keeps the
-// bucket's tick as a property (none reads as a full bucket).
-bool TakeAnswer(CIrcClient& client)
-{
-    uint32_t fullAt = (uint32_t)(uintptr_t)GetPropA(client.m_hDialog, kAnswerPaceProperty);
-    if (!TakeCtcpAnswer(fullAt, g_pfnSendTicks()))
-        return false;
-    SetPropA(client.m_hDialog, kAnswerPaceProperty, (HANDLE)(uintptr_t)fullAt);
-    return true;
-}
 
 // Answers go out through "%s": nothing from the network is ever a format.
 // Requests beyond the pace, or from a sender no answer can address alone,
@@ -34,9 +21,8 @@ bool TakeAnswer(CIrcClient& client)
 void SendCtcpAnswer(CIrcClient& client, const char* nick, const char* word, const char* parameter)
 {
     char answer[kCtcpAnswerLimit + 1];
-    if (ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter) == 0 || !TakeAnswer(client))
-        return;
-    client.SendLine("%s", answer);
+    if (ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter) != 0)
+        client.SendPacedAnswer(answer);
 }
 
 // Requests neither mark their tab nor play the sound.
@@ -85,12 +71,6 @@ void OnCtcpReply(CIrcClient& client, const ParsedLine& line, HWND output)
 }
 
 } // namespace
-
-// A new connection is a new server's count of our lines.
-void CIrcClient::ForgetCtcpAnswers()
-{
-    RemovePropA(m_hDialog, kAnswerPaceProperty);
-}
 
 void CIrcClient::OnPrivmsg(const ParsedLine& line, HWND output)
 {

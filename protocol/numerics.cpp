@@ -2,7 +2,7 @@
 // knows, the user list from NAMES, and one generic line for the others.
 #include "client/irc_client.h"
 
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "protocol/line_parser.h"
 #include "protocol/local_time.h"
 #include "protocol/numeric_pieces.h"

@@ -1,7 +1,7 @@
 // One received line: cut it, choose the tab for its output, dispatch it.
 #include "client/irc_client.h"
 
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 #include "output/received_text.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"

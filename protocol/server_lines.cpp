@@ -1,7 +1,7 @@
 // Lines without a prefix: the server's own NOTICE, PING and ERROR.
 #include "client/irc_client.h"
 
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
 

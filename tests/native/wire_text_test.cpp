@@ -1,6 +1,6 @@
 // UTF-8 on the wire, Windows-1251 from old clients and in the ANSI controls.
 #include "net/line_assembler.h"
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 
 #include <gtest/gtest.h>
 

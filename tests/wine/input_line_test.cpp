@@ -2,8 +2,8 @@
 // the user sees in it.
 #include "client/control_ids.h"
 #include "client/typed_text.h"
-#include "net/wire_text.h"
-#include "output/colours.h"
+#include "protocol/wire_text.h"
+#include "protocol/colours.h"
 #include "support/chat_fixture.h"
 #include "support/output_reading.h"
 

@@ -1,6 +1,6 @@
 // Lines written into a real output control, read back as the user sees them:
 // the text and the character format at chosen characters.
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "output/received_text.h"
 #include "output/message_sound.h"
 #include "output/output_batch.h"

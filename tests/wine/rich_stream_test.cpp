@@ -1,7 +1,7 @@
 // A failure while the module keeps the rich text a control writes out (the
 // memory running out): it comes back to the module's own code, never
 // through the rich edit, and the control is not rebuilt from part of it.
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "output/output_batch.h"
 #include "output/rich_stream.h"
 #include "output/scrollback_control.h"

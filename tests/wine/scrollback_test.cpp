@@ -2,7 +2,7 @@
 // with their colours and bold, the older ones back above them when the
 // reader scrolls to the top, the bounds of each conversation and of the
 // window, and the reader's place kept.
-#include "output/colours.h"
+#include "protocol/colours.h"
 #include "output/output_batch.h"
 #include "support/chat_fixture.h"
 #include "support/message_pump.h"

@@ -1,4 +1,4 @@
-#include "net/wire_text.h"
+#include "protocol/wire_text.h"
 
 #include <string.h>
 
