@@ -58,7 +58,9 @@ enum TalvoHostMessage {
      * MM_FAILED for a null payload or when creation failed. */
     MM_CREATE_WINDOW = 5003,
     /* Payload: the window handle from MM_CREATE_WINDOW. Logs out if needed
-     * and destroys the window; the handle is invalid afterwards. */
+     * and destroys the window; the handle is invalid afterwards. A window
+     * whose parent the host destroys first goes with it in the same way;
+     * this message then fails (MM_FAILED). */
     MM_DESTROY_WINDOW = 5004,
     /* Payload: the window handle. Fits the window to its parent's client
      * area; send it whenever the parent's size changes. */

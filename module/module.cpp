@@ -11,6 +11,25 @@ namespace {
 const char kModuleName[] = "Talvo Irc";
 const wchar_t kModuleNameW[] = L"Talvo Irc";
 
+// One dialog message in a window's hands. A window whose dialog was
+// destroyed meanwhile (by a message box's loop) goes when the outermost
+// message is done.
+class CMessageInHand {
+public:
+    explicit CMessageInHand(CSampleWidget* window) : m_window(window) { m_window->EnterMessage(); }
+    ~CMessageInHand()
+    {
+        if (m_window->LeaveMessage())
+            delete m_window;
+    }
+
+    CMessageInHand(const CMessageInHand&) = delete;
+    CMessageInHand& operator=(const CMessageInHand&) = delete;
+
+private:
+    CSampleWidget* m_window;
+};
+
 } // namespace
 
 CModule::CModule(const char* name, const char* name2, int32_t p3, int32_t p4, int32_t p5, int32_t p6)
@@ -160,19 +179,34 @@ int32_t CSampleWidgetModule::OnCreateWindow(void* payload)
     return MM_OK;
 }
 
-// The window leaves the list before it is destroyed, so that no message of
-// its dying dialog reaches it.
 int32_t CSampleWidgetModule::OnDestroyWindow(void* payload)
 {
     const int index = FindWindowIndex(payload);
     if (index < 0)
         return MM_FAILED;
+    ForgetWindow(index, true);
+    return MM_OK;
+}
+
+// A host may destroy its own window before MM_DESTROY_WINDOW, or never send
+// it: the chat window goes as that message would take it, and the host's
+// later messages for it find no such window.
+void CSampleWidgetModule::OnDialogDestroyed(CSampleWidget* window)
+{
+    ForgetWindow(FindWindowIndex(window), window->OnDialogDestroyed());
+}
+
+// The window leaves the list before it is deleted, so that no message of
+// its dying dialog reaches it. One whose handler is still at work is
+// deleted by that handler when done (CMessageInHand).
+void CSampleWidgetModule::ForgetWindow(int index, bool deleteNow)
+{
     CSampleWidget* window = m_windows[index];
     m_windows.erase(m_windows.begin() + index);
-    delete window;
+    if (deleteNow)
+        delete window;
     if (m_windows.empty())
         ReleaseSharedResources();
-    return MM_OK;
 }
 
 // Nothing is left for the library's unload to free, which happens inside
@@ -232,7 +266,14 @@ CSampleWidget* CSampleWidgetModule::FindWidgetByDialog(HWND dialog) const
 INT_PTR CSampleWidgetModule::RouteDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CSampleWidget* window = FindWidgetByDialog(dialog);
-    return window ? window->OnDialogMessage(dialog, message, wParam, lParam) : 0;
+    if (!window)
+        return 0;
+    if (message == WM_DESTROY) {
+        OnDialogDestroyed(window);
+        return 0;
+    }
+    CMessageInHand inHand(window);
+    return window->OnDialogMessage(dialog, message, wParam, lParam);
 }
 
 HBRUSH CSampleWidgetModule::ControlBrush()

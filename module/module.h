@@ -64,6 +64,12 @@ private:
 
     // Position of the window in the list, or -1.
     int FindWindowIndex(const void* window) const;
+    // The window leaves the list, and goes unless one of its handlers is
+    // still at work; what the windows share goes with the last of them.
+    void ForgetWindow(int index, bool deleteNow);
+    // WM_DESTROY of a listed window's dialog: the host destroyed the window
+    // the dialog lives in first.
+    void OnDialogDestroyed(CSampleWidget* window);
 
     // What the windows share goes with the last of them.
     void ReleaseSharedResources();

@@ -21,7 +21,7 @@ const LPARAM kInputTextLimit = 65536;
 } // namespace
 
 CWidget::CWidget(HWND parent)
-    : m_hDialog(NULL), m_hParent(parent), m_hInstance(NULL), m_client(NULL)
+    : m_hDialog(NULL), m_hParent(parent), m_hInstance(NULL), m_client(NULL), m_messagesInHand(0)
 {
     InitCommonControls();
     m_client = new CIrcClient(NULL);
@@ -77,7 +77,23 @@ CWidget::~CWidget()
         m_client->ResetTabs(true);
     }
     delete m_client;
-    DestroyWindow(m_hDialog);
+    if (m_hDialog)
+        DestroyWindow(m_hDialog);
+}
+
+// A handler still at work on the record (inside a message box) keeps it
+// until it is done; what needs the dialog goes now: the goodbye, the
+// connection's state kept on the dialog, the user list's names, the pages.
+bool CWidget::OnDialogDestroyed()
+{
+    m_hDialog = NULL;
+    if (m_messagesInHand == 0)
+        return true;
+    if (m_client->m_loginState != 0 || m_client->m_socket != 0)
+        m_client->LeaveServer();
+    m_client->ClearUserList();
+    m_client->ResetTabs(true);
+    return false;
 }
 
 BOOL CWidget::Show(bool show)

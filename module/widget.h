@@ -20,6 +20,16 @@ public:
 
     // The routing of every message of the chat dialog.
     INT_PTR OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // Around each message the window handles: more than one is in hand
+    // while a handler runs a loop of its own (a message box, a menu).
+    // LeaveMessage is true when the window has outlived its dialog and the
+    // outermost message is done: the window may then be deleted.
+    void EnterMessage() { ++m_messagesInHand; }
+    bool LeaveMessage() { return --m_messagesInHand == 0 && !m_hDialog; }
+    // The dialog's WM_DESTROY, while its controls and properties still
+    // stand: the window lets go of the dialog, which its deletion then does
+    // not destroy again. True when the window may be deleted at once.
+    bool OnDialogDestroyed();
     // False when the cursor lies outside the dialog (no menu shown).
     bool OnTabRightClick(HWND dialog);
     void ShowTabMenu(HWND dialog, int x, int y);
@@ -36,6 +46,7 @@ private:
     HWND m_hParent;
     HINSTANCE m_hInstance;
     CIrcClient* m_client;
+    int m_messagesInHand;
 };
 
 class CSampleWidget final : public CWidget {
