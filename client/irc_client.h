@@ -6,9 +6,11 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "protocol/ctcp.h"
+
+#include <stdarg.h>
 #include <stdint.h>
 
-struct ParsedLine;
 class CCertificateCheck;
 class CHostLookup;
 class CTlsSession;
@@ -26,7 +28,7 @@ enum { WM_CERTIFICATE_CHECKED = 7579 };
 // handshake's time limit.
 enum { kSendTimer = 1, kHandshakeTimer = 2 };
 
-enum { kMaxTabs = 100, kPingSlots = 512 };
+enum { kMaxTabs = 100 };
 
 #pragma pack(push, 1)
 
@@ -121,9 +123,9 @@ public:
     void SetConnectedButtons();
     void SetDisconnectedButtons();
 
-    // Incoming lines.
+    // Incoming lines: the line in m_ioBuf through the handlers of
+    // protocol/, which reach the window through client/client_window.h.
     void ProcessLine();
-    int SplitTokens(const char* line, char* const tokens[], int maxTokens, char* rest);
 
     // Conversation tabs.
     void InitTabControl();
@@ -149,6 +151,7 @@ public:
 
     // Output.
     void PrintLine(HWND output, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void PrintLineArgs(HWND output, const char* format, va_list args);
     // Keeps every conversation's scrollback, and the window's, within its
     // bounds; a WM_SCROLLBACK request from the output side.
     void KeepScrollbackBounds();
@@ -216,9 +219,6 @@ private:
     struct ConnectionSends;
 
     static bool DispatchReceivedLine(void* client);
-    HWND ChooseOutputControl(const ParsedLine& line, HWND serverOutput);
-    void DispatchPrefixedLine(const ParsedLine& line, HWND output);
-    void HandleServerLine(const ParsedLine& line, HWND output);
     void EndConnection();
     // A connection attempt that failed: its line is shown already; the
     // login panel comes back with the server tab in sight.
@@ -258,18 +258,6 @@ private:
     // The connection is about to end for good: what a full socket held
     // back (the QUIT, the rest of a line, TLS records) goes first.
     void FinishSending();
-
-    // Handlers of prefixed lines, one family per file under protocol/.
-    void OnJoin(const ParsedLine& line, HWND output);
-    void OnKick(const ParsedLine& line, HWND output);
-    void OnMode(const ParsedLine& line, HWND output);
-    void OnNick(const ParsedLine& line, HWND output);
-    void OnPart(const ParsedLine& line, HWND output);
-    void OnQuit(const ParsedLine& line, HWND output);
-    void OnTopic(const ParsedLine& line, HWND output);
-    void OnPrivmsg(const ParsedLine& line, HWND output);
-    void OnNotice(const ParsedLine& line, HWND output);
-    void OnNumericReply(int numeric, const ParsedLine& line, HWND output);
 };
 
 #pragma pack(pop)

@@ -16,6 +16,7 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 # module that holds them).
 add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
+    client/client_window.cpp
     client/control_font.cpp
     client/input_paste.cpp
     client/typed_text.cpp
@@ -43,12 +44,8 @@ add_library(talvo_objects OBJECT
     output/print_line.cpp
     output/rich_stream.cpp
     output/scrollback_control.cpp
+    ${TALVO_LINE_HANDLERS}
     protocol/local_time.cpp
-    protocol/membership.cpp
-    protocol/messages.cpp
-    protocol/numerics.cpp
-    protocol/process_line.cpp
-    protocol/server_lines.cpp
     resources/talvo.rc
 )
 target_include_directories(talvo_objects PUBLIC ${PROJECT_SOURCE_DIR})

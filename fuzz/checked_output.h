@@ -1,12 +1,13 @@
 // An output control for the fuzz targets that traps on any call out of the
-// order the rich-edit control relies on, and counts what it was given.
+// order the rich-edit control relies on, and keeps what it was given.
 #pragma once
 
 #include "expect.h"
 #include "output/format_walk.h"
 
 #include <stddef.h>
-#include <string.h>
+
+#include <string>
 
 class CheckedOutput final : public LineOutput {
 public:
@@ -16,7 +17,7 @@ public:
     void InsertRun(const char* run) override
     {
         Expect(calls > 0 && !scrolled && run[0] != '\0');
-        inserted += strlen(run);
+        text += run;
         ++calls;
     }
     void PlayMessageSound() override
@@ -26,14 +27,14 @@ public:
     }
     void ScrollToBottom() override
     {
-        Expect(calls > 0 && !scrolled && inserted < kFormattedLineSize);
+        Expect(calls > 0 && !scrolled && text.size() < kFormattedLineSize);
         scrolled = true;
     }
 
     int calls = 0;
     int sounds = 0;
-    size_t inserted = 0;
     bool scrolled = false;
+    std::string text;
 
 private:
     void CheckFormat(const TextFormat& format)

@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     // further than the line's limit.
     const size_t readable = text.length() < kFormattedLineSize - 1 ? text.length()
                                                                    : kFormattedLineSize - 1;
-    Expect(output.inserted <= readable);
+    Expect(output.text.size() <= readable);
     const char* dropMark = strstr(text.get(), "No origin specified(null)");
     if (dropMark && (size_t)(dropMark - text.get()) + 25 <= readable)
         Expect(output.calls == 0);
@@ -197,7 +197,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     WalkFormattedLine(text.get(), context, runs);
     WalkFormattedLine(text.get(), context, runs);
     Expect(runs.ScrollWanted() == (output.calls > 0));
-    Expect(runs.HasText() == (output.inserted > 0));
+    Expect(runs.HasText() == (output.text.size() > 0));
     ExpectWellFormed(runs.ComposeStream(1251));
     MarkCheck().Read(runs.ComposeStream(1251));
     return 0;

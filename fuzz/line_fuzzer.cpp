@@ -1,39 +1,154 @@
 // Arbitrary server bytes through the client's line path: chunked as recv
 // would deliver them, assembled into lines, and handed to the module's own
-// ProcessLine, whose handlers choose tabs, print through the format walk,
-// keep the user list and answer, all against the recorded window side
-// (recording_client.cpp), which checks every line printed and sent.
-#include "recording_client.h"
+// handlers of received lines against a recorded window
+// (recording_window.cpp). After every line the rules that hold for any
+// input are checked: what was sent, and where the line was written.
+#include "recording_window.h"
 
 #include "expect.h"
+#include "one_target.h"
 #include "net/line_assembler.h"
+#include "protocol/line_parser.h"
+#include "protocol/numeric_pieces.h"
+#include "protocol/received_line.h"
 #include "protocol/tokens.h"
+#include "protocol/words.h"
 
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace {
+
+struct Session {
+    explicit Session(uint8_t choices);
+
+    RecordingWindow window;
+    char line[2048] = {};
+    int32_t lineLength = 0;
+};
+
+// Logged in as "tester" on "#marketbay", the server tab open; the choices
+// open the channel's tab and a talk with alice, and set the sound and the
+// own-line flag.
+Session::Session(uint8_t choices) : window("tester", "irc.test", "#marketbay")
+{
+    window.OpenConversation("irc.test");
+    if (choices & 1)
+        window.OpenConversation("#marketbay");
+    if (choices & 8)
+        window.OpenConversation("alice");
+    window.soundOn = (choices & 2) != 0;
+    window.ownLinePending = (choices & 4) != 0;
+}
+
+// What the window was before a line.
+struct Before {
+    size_t printed;
+    size_t sent;
+    std::vector<std::string> users;
+    std::string channel;
+    bool namesOpen;
+    size_t senderLines;  // in the sender's open talk; SIZE_MAX for none
+};
+
+// Each line whole, ended by CR LF and by nothing before it, within 512
+// bytes, and one a received line may cause: a PONG, the QUIT of a session
+// ended, or a CTCP answer, which goes to the line's sender alone.
+void CheckSent(const std::string& lines, const ParsedLine& line)
+{
+    for (size_t start = 0; start < lines.size();) {
+        const size_t end = lines.find_first_of("\r\n", start);
+        Expect(end != std::string::npos && end > start && lines.compare(end, 2, "\r\n") == 0 &&
+               end - start + 2 <= 512);
+        const std::string sent = lines.substr(start, end - start);
+        if (sent.compare(0, 7, "NOTICE ") == 0) {
+            const std::string target = sent.substr(7, sent.find(' ', 7) - 7);
+            Expect(IsOneTarget(target.c_str()) && target == line.sender && sent.back() == '\x01');
+        } else {
+            Expect(sent.compare(0, 6, "PONG :") == 0 || sent.compare(0, 6, "QUIT :") == 0);
+        }
+        start = end + 2;
+    }
+}
+
+// Every line the received one printed went to `conversation`, or was lost
+// when it is not open.
+void CheckWrittenOnlyTo(const RecordingWindow& window, size_t from, const std::string& conversation)
+{
+    const std::string expected = window.Find(conversation) ? conversation : "";
+    for (size_t i = from; i < window.printed.size(); ++i)
+        Expect(window.printed[i].conversation == expected);
+}
+
+// Every entry of `before` marked `mark` (or any, for 0) is still listed.
+void CheckKept(const std::vector<std::string>& before, const std::vector<std::string>& after, char mark)
+{
+    std::vector<std::string> left = after;
+    for (const std::string& entry : before) {
+        if (mark != 0 && entry[0] != mark)
+            continue;
+        const auto found = std::find(left.begin(), left.end(), entry);
+        Expect(found != left.end());
+        left.erase(found);
+    }
+}
+
+void CheckRules(const RecordingWindow& window, const Before& before, const ParsedLine& line)
+{
+    for (size_t i = before.sent; i < window.sent.size(); ++i)
+        CheckSent(window.sent[i], line);
+    if (!line.hasPrefix)
+        return;
+    if (IsIgnoredSender(line.sender)) {
+        Expect(window.printed.size() == before.printed && window.sent.size() == before.sent &&
+               window.users == before.users);
+        return;
+    }
+    const std::string command = line.command;
+    const int numeric = ReadCommandNumber(line.command);
+    if (command == "NOTICE")
+        CheckWrittenOnlyTo(window, before.printed, window.server);
+    if (command == "332")
+        CheckWrittenOnlyTo(window, before.printed, before.channel);
+    if (numeric != 0 && ClassifyNumeric(numeric) == NumericKind::Names && before.namesOpen)
+        CheckKept(before.users, window.users, 0);
+    char mode[1024];
+    WordReader(line.rest).Next(mode, sizeof mode);
+    if (EqualsIgnoringAsciiCase(line.command, "MODE") && strcmp(mode, "-o") == 0)
+        CheckKept(before.users, window.users, '+');
+    // A talk's partner joining or leaving is told in the talk once.
+    if ((command == "JOIN" || command == "QUIT") && before.senderLines != SIZE_MAX) {
+        const RecordedConversation* talk = window.Find(line.sender);
+        Expect(talk && talk->lines.size() == before.senderLines + 1);
+    }
+}
 
 bool HandleLine(void* context)
 {
-    CIrcClient& client = *static_cast<CIrcClient*>(context);
-    Expect(strlen(client.m_ioBuf) < sizeof client.m_ioBuf);
-    client.ProcessLine();
-    // A line that ended the session stops the read, as the socket's reader does.
-    return client.m_connected != 0;
-}
+    Session& session = *static_cast<Session*>(context);
+    RecordingWindow& window = session.window;
+    Expect(strlen(session.line) < sizeof session.line);
 
-// Logged in as "tester", on "#marketbay", the server and channel tabs open.
-void LogIn(CIrcClient& client, uint8_t choices)
-{
-    CopyText(client.m_szNick, sizeof client.m_szNick, "tester");
-    CopyText(client.m_szServer, sizeof client.m_szServer, "irc.test");
-    CopyText(client.m_szChannel, sizeof client.m_szChannel, "#marketbay");
-    client.OpenTab(client.m_szServer);
-    if (choices & 1)
-        client.OpenTab(client.m_szChannel);
-    client.m_soundOn = (choices & 2) ? 1 : 0;
-    client.m_ownLinePending = (choices & 4) ? 1 : 0;
+    ParsedLine parsed;
+    const bool parses = ParseLine(session.line, parsed);
+    const RecordedConversation* talk = parses ? window.Find(parsed.sender) : nullptr;
+    const bool ownNick = parses && EqualsIgnoringAsciiCase(parsed.sender, window.OwnNick());
+    const bool apart = parses && parsed.sender != window.channel && parsed.sender != window.server;
+    const Before before = { window.printed.size(), window.sent.size(), window.users, window.channel,
+                            window.namesOpen, talk && !ownNick && apart ? talk->lines.size() : SIZE_MAX };
+
+    HandleReceivedLine(window, session.line, sizeof session.line);
+    // The handlers saw the line as judged: a torn last character dropped.
+    if (ParseLine(session.line, parsed))
+        CheckRules(window, before, parsed);
+    else
+        Expect(window.printed.size() == before.printed && window.sent.size() == before.sent);
+    // A line that ended the session stops the read, as the socket's reader does.
+    return window.connected;
 }
 
 } // namespace
@@ -49,13 +164,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     data += 3;
     size -= 3;
 
-    ForgetRecordedWindow();
-    CIrcClient client(NULL);
-    LogIn(client, choices);
-    for (size_t offset = 0; offset < size && client.m_connected; offset += chunk) {
+    Session session(choices);
+    for (size_t offset = 0; offset < size && session.window.connected; offset += chunk) {
         const size_t count = size - offset < chunk ? size - offset : chunk;
-        client.m_lineLen = AppendReceivedBytes(client.m_ioBuf, sizeof client.m_ioBuf, client.m_lineLen,
-                                               (const char*)data + offset, (int)count, &HandleLine, &client);
+        session.lineLength = AppendReceivedBytes(session.line, sizeof session.line, session.lineLength,
+                                                 (const char*)data + offset, (int)count, &HandleLine, &session);
     }
     return 0;
 }

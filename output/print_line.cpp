@@ -20,14 +20,19 @@ void WalkIntoBatch(CIrcClient& client, COutputBatch& batch, HWND output, const c
 
 void CIrcClient::PrintLine(HWND output, const char* format, ...)
 {
+    va_list args;
+    va_start(args, format);
+    PrintLineArgs(output, format, args);
+    va_end(args);
+}
+
+void CIrcClient::PrintLineArgs(HWND output, const char* format, va_list args)
+{
     ShowWindow(output, SW_SHOWNORMAL);
     if (!format)
         return;
     char text[kFormattedLineSize];
-    va_list args;
-    va_start(args, format);
     FormatLine(text, format, args);
-    va_end(args);
 
     // Outside a batch the line is one batch of its own, written at once.
     COutputBatch* open = COutputBatch::OpenFor(m_hDialog);

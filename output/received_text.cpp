@@ -1,30 +1,8 @@
-// The received line's encoding while its handlers print, and formatting a
-// printed line into UTF-8. No Windows types: built natively too.
+// Formatting a printed line into UTF-8. No Windows types: built natively too.
 #include "output/received_text.h"
 
 #include <stdio.h>
 #include <string.h>
-
-namespace {
-
-thread_local LineEncoding t_encoding = LineEncoding::Utf8;
-
-} // namespace
-
-CReceivedTextScope::CReceivedTextScope(LineEncoding encoding) : m_outer(t_encoding)
-{
-    t_encoding = encoding;
-}
-
-CReceivedTextScope::~CReceivedTextScope()
-{
-    t_encoding = m_outer;
-}
-
-LineEncoding CReceivedTextScope::Current()
-{
-    return t_encoding;
-}
 
 // A Windows-1251 line is formatted in its own code page, which the module's
 // texts share, and converted whole; otherwise the format is converted first

@@ -1,30 +1,11 @@
-// The encoding of the text that lines printed now carry. A received line is
-// one sender's text, judged once as UTF-8 or Windows-1251; while its
-// handlers print pieces of it, those pieces are in that encoding. All other
-// text the module prints (what the user typed, names kept from the wire) is
-// UTF-8. The module's own texts are Windows-1251 literals in either case.
+// Formatting a printed line into UTF-8, its pieces read in the received
+// line's encoding (protocol/received_encoding.h).
 #pragma once
 
-#include "protocol/wire_text.h"
+#include "protocol/received_encoding.h"
 #include "output/format_walk.h"
 
 #include <stdarg.h>
-
-class CReceivedTextScope {
-public:
-    explicit CReceivedTextScope(LineEncoding encoding);
-    ~CReceivedTextScope();
-
-    CReceivedTextScope(const CReceivedTextScope&) = delete;
-    CReceivedTextScope& operator=(const CReceivedTextScope&) = delete;
-
-    // The encoding of the pieces printed now: the innermost scope's, UTF-8
-    // outside every scope.
-    static LineEncoding Current();
-
-private:
-    LineEncoding m_outer;
-};
 
 // Formats a line to print as UTF-8, reading its pieces in the current
 // scope's encoding.

@@ -44,6 +44,9 @@ void CutCtcpReply(const char* text, CtcpMessage& reply);
 size_t ComposeCtcpAnswer(char* answer, size_t size, const char* nick, const char* word,
                          const char* parameter);
 
+// A window keeps the send times of its CTCP PINGs by number, in this many slots.
+enum { kPingSlots = 512 };
+
 // The number a PING reply carries, read as a decimal number: the index of
 // the send time to measure from, or -1 when it is missing or not below slots.
 int ReadPingSlot(const CtcpMessage& reply, int slots);

@@ -1,6 +1,6 @@
 #include "protocol/local_time.h"
 
-#include "output/received_text.h"
+#include "protocol/received_encoding.h"
 #include "protocol/numeric_time.h"
 #include "protocol/tokens.h"
 

@@ -1,7 +1,7 @@
 // Channel membership events: JOIN, PART, QUIT, KICK, NICK, MODE, TOPIC.
-#include "client/irc_client.h"
+#include "protocol/line_handlers.h"
 
-#include "client/control_ids.h"
+#include "protocol/chat_window.h"
 #include "protocol/colours.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
@@ -14,28 +14,23 @@ namespace {
 
 enum { kNickSize = 1024 };
 
-bool IsOwnNick(const CIrcClient& client, const char* nick)
+bool IsOwnNick(const ChatWindow& window, const char* nick)
 {
-    return EqualsIgnoringAsciiCase(nick, client.m_szNick);
+    return EqualsIgnoringAsciiCase(nick, window.OwnNick());
 }
 
-bool IsSelectedTab(const CIrcClient& client, const char* name)
+bool IsSelectedTab(const ChatWindow& window, const char* name)
 {
-    return strcmp(client.GetCurrentTabName(), name) == 0;
-}
-
-void EnableInput(const CIrcClient& client, bool enable)
-{
-    EnableWindow(client.GetControl(IDC_INPUT), enable ? TRUE : FALSE);
+    return strcmp(window.SelectedConversationName(), name) == 0;
 }
 
 // Only a nick change carries an operator's mark from the removed nick to the
-// added one; every other removal forgets it, so that a later join is not
-// listed as an operator.
-void DropUser(CIrcClient& client, const char* nick)
+// added one; a voiced user's new nick is listed plain.
+void AddRenamedUser(ChatWindow& window, bool wasOperator, const char* nick)
 {
-    client.RemoveUser(nick);
-    client.m_nickPrefix = ' ';
+    char entry[kNickSize];
+    snprintf(entry, sizeof entry, "%s%s", wasOperator ? "@" : "", nick);
+    window.AddUser(entry);
 }
 
 // The channel modes that change the user list: each sets or clears one mark.
@@ -54,22 +49,22 @@ const MarkMode kMarkModes[] = {
 
 // Applies a mark mode to the list. False when the mode changes nothing the
 // user should hear of: the mark is already there.
-bool ApplyMarkMode(CIrcClient& client, const char* word, const char* nick)
+bool ApplyMarkMode(ChatWindow& window, const char* word, const char* nick)
 {
     for (const MarkMode& mode : kMarkModes) {
         if (strcmp(word, mode.word) != 0)
             continue;
         char marked[kNickSize];
         snprintf(marked, sizeof marked, "%c%s", mode.mark, nick);
-        const bool listed = !client.NotInUserList(marked);
+        const bool listed = window.IsListed(marked);
         if (mode.sets) {
             if (listed)
                 return false;
-            DropUser(client, nick);
-            client.AddUser(marked);
+            window.RemoveUser(nick);
+            window.AddUser(marked);
         } else if (listed) {
-            DropUser(client, marked);
-            client.AddUser(nick);
+            window.RemoveUser(marked);
+            window.AddUser(nick);
         }
         return true;
     }
@@ -78,103 +73,98 @@ bool ApplyMarkMode(CIrcClient& client, const char* word, const char* nick)
 
 } // namespace
 
-void CIrcClient::OnJoin(const ParsedLine& line, HWND output)
+void OnJoin(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
-    if (IsOwnNick(*this, line.sender)) {
+    if (IsOwnNick(window, line.sender)) {
         // The line goes to the tab of the channel left behind.
-        CopyText(m_szChannel, sizeof m_szChannel, line.target);
-        PrintLine(output, "\r\n%s*** Вы находитесь на канале %s", COLOUR_EVENT, m_szChannel);
-        EnableInput(*this, true);
+        window.SetChannelName(line.target);
+        window.PrintLine(conversation, "\r\n%s*** Вы находитесь на канале %s", COLOUR_EVENT,
+                         window.ChannelName());
+        window.EnableInput(true);
         return;
     }
 
-    AddUser(line.sender);
-    PrintLine(output, "\r\n%s*** %s приходит", COLOUR_EVENT, line.sender);
-    HWND privateOutput = FindTab(line.sender);
-    if (!privateOutput)
+    window.AddUser(line.sender);
+    window.PrintLine(conversation, "\r\n%s*** %s приходит", COLOUR_EVENT, line.sender);
+    Conversation* talk = window.FindConversation(line.sender);
+    if (!talk)
         return;
-    PrintLine(privateOutput, "\r\n%s*** %s вернулся", COLOUR_EVENT, line.sender);
-    if (IsSelectedTab(*this, line.sender))
-        EnableInput(*this, true);
+    window.PrintLine(talk, "\r\n%s*** %s вернулся", COLOUR_EVENT, line.sender);
+    if (IsSelectedTab(window, line.sender))
+        window.EnableInput(true);
 }
 
-void CIrcClient::OnPart(const ParsedLine& line, HWND output)
+void OnPart(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
-    if (IsOwnNick(*this, line.sender))
+    if (IsOwnNick(window, line.sender))
         return;
-    DropUser(*this, line.sender);
-    PrintLine(output, "\r\n%s*** %s уходит", COLOUR_CONNECTION, line.sender);
+    window.RemoveUser(line.sender);
+    window.PrintLine(conversation, "\r\n%s*** %s уходит", COLOUR_CONNECTION, line.sender);
 }
 
-void CIrcClient::OnQuit(const ParsedLine& line, HWND output)
+void OnQuit(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
-    const int selected = (int)SendMessageA(m_hTabCtrl, TCM_GETCURSEL, 0, 0);
     // The quit message's first word is the line's target, hence lowercased.
-    PrintLine(output, "\r\n%s*** %s (%s %s) выходит", COLOUR_CONNECTION, line.sender, line.target,
-              line.rest);
-    DropUser(*this, line.sender);
-    if (selected >= 0 && selected < m_tabCount && m_tabs[selected].hPage)
-        ShowWindow(m_tabs[selected].hPage, SW_SHOW);
+    window.PrintLine(conversation, "\r\n%s*** %s (%s %s) выходит", COLOUR_CONNECTION, line.sender,
+                     line.target, line.rest);
+    window.RemoveUser(line.sender);
+    window.ShowSelectedConversation();
 
-    HWND privateOutput = FindTab(line.sender);
-    if (privateOutput)
-        PrintLine(privateOutput, "\r\n%s*** %s уходит", COLOUR_EVENT, line.sender);
-    if (IsSelectedTab(*this, line.sender))
-        EnableInput(*this, false);
+    Conversation* talk = window.FindConversation(line.sender);
+    if (talk)
+        window.PrintLine(talk, "\r\n%s*** %s уходит", COLOUR_EVENT, line.sender);
+    if (IsSelectedTab(window, line.sender))
+        window.EnableInput(false);
 }
 
-void CIrcClient::OnKick(const ParsedLine& line, HWND output)
+void OnKick(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     WordReader words(line.rest);
     char victim[kNickSize];
     words.Next(victim, sizeof victim);
     const char* reason = SkipOne(words.Remainder(), ':');
 
-    if (!EqualsIgnoringAsciiCase(victim, m_szNick)) {
-        PrintLine(output, "\r\n%s*** %s был выкинут с канал пользователем %s", COLOUR_CONNECTION,
-                  victim, line.sender);
-        DropUser(*this, victim);
+    if (!IsOwnNick(window, victim)) {
+        window.PrintLine(conversation, "\r\n%s*** %s был выкинут с канал пользователем %s",
+                         COLOUR_CONNECTION, victim, line.sender);
+        window.RemoveUser(victim);
         return;
     }
 
     const char* kicked = "\r\n%s*** ты был выкинут с канала %s пользователем %s (%s)";
-    PrintLine(output, kicked, COLOUR_CONNECTION, line.target, line.sender, reason);
+    window.PrintLine(conversation, kicked, COLOUR_CONNECTION, line.target, line.sender, reason);
     // The channel tab closes below; the server tab stays in sight and tells
     // the user why.
-    HWND serverOutput = FindTab(m_szServer);
-    if (serverOutput != output)
-        PrintLine(serverOutput, kicked, COLOUR_CONNECTION, line.target, line.sender, reason);
-    m_showTabsPending = 1;
-    ClearUserList();
-    ResetToLogin();
-    ResetTabs(false);
+    Conversation* server = window.FindConversation(window.ServerName());
+    if (server != conversation)
+        window.PrintLine(server, kicked, COLOUR_CONNECTION, line.target, line.sender, reason);
     // "Зайти" answers only while disconnected: the login panel must not sit
     // on a connection that is still open.
-    LeaveServer();
+    window.LeaveForLoginPanel();
 }
 
-void CIrcClient::OnNick(const ParsedLine& line, HWND output)
+void OnNick(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     const char* newNick = line.target;
-    if (IsOwnNick(*this, line.sender)) {
-        PrintLine(output, "\r\n%s*** теперь твой ник %s", COLOUR_EVENT, newNick);
-        RemoveUser(m_szNick);
-        CopyText(m_szNick, sizeof m_szNick, newNick);
-        ShowOwnNick();
-        AddUser(newNick);
+    if (IsOwnNick(window, line.sender)) {
+        window.PrintLine(conversation, "\r\n%s*** теперь твой ник %s", COLOUR_EVENT, newNick);
+        const bool wasOperator = window.RemoveUser(window.OwnNick());
+        window.ChangeOwnNick(newNick);
+        AddRenamedUser(window, wasOperator, newNick);
         return;
     }
 
-    RemoveUser(line.sender);
-    PrintLine(output, "\r\n%s*** %s теперь известен как %s", COLOUR_EVENT, line.sender, newNick);
-    AddUser(newNick);
+    const bool wasOperator = window.RemoveUser(line.sender);
+    window.PrintLine(conversation, "\r\n%s*** %s теперь известен как %s", COLOUR_EVENT, line.sender,
+                     newNick);
+    AddRenamedUser(window, wasOperator, newNick);
     // A private tab keeps the old nick as its name: typing there would
     // address a nick nobody has any more.
-    const bool talksToOldNick = IsSelectedTab(*this, line.sender) && FindTab(line.sender);
-    EnableInput(*this, !talksToOldNick);
+    const bool talksToOldNick = IsSelectedTab(window, line.sender) && window.FindConversation(line.sender);
+    window.EnableInput(!talksToOldNick);
 }
 
-void CIrcClient::OnMode(const ParsedLine& line, HWND output)
+void OnMode(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     // User modes are not shown.
     if (line.target[0] != '#')
@@ -186,16 +176,17 @@ void CIrcClient::OnMode(const ParsedLine& line, HWND output)
     // Some servers (inspircd) send the nick as a trailing parameter, ":nick".
     const char* parameter = SkipOne(words.Remainder(), ':');
     if (!parameter[0]) {
-        PrintLine(output, "\r\n%s*** ChanServ sets mode: %s", COLOUR_EVENT, mode);
+        window.PrintLine(conversation, "\r\n%s*** ChanServ sets mode: %s", COLOUR_EVENT, mode);
         return;
     }
-    if (!ApplyMarkMode(*this, mode, parameter))
+    if (!ApplyMarkMode(window, mode, parameter))
         return;
-    PrintLine(output, "\r\n%s*** ChanServ sets mode: %s %s", COLOUR_EVENT, mode, parameter);
+    window.PrintLine(conversation, "\r\n%s*** ChanServ sets mode: %s %s", COLOUR_EVENT, mode, parameter);
 }
 
-void CIrcClient::OnTopic(const ParsedLine& line, HWND output)
+void OnTopic(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
-    CopyText(m_szChannel, sizeof m_szChannel, line.target);
-    PrintLine(output, "\r\n%s*** %s изменил тему на '%s'", COLOUR_EVENT, line.sender, line.rest);
+    window.SetChannelName(line.target);
+    window.PrintLine(conversation, "\r\n%s*** %s изменил тему на '%s'", COLOUR_EVENT, line.sender,
+                     line.rest);
 }

@@ -1,8 +1,8 @@
 // Messages and notices from users and services, CTCP included.
-#include "client/irc_client.h"
+#include "protocol/line_handlers.h"
 
+#include "protocol/chat_window.h"
 #include "protocol/colours.h"
-#include "output/message_sound.h"
 #include "protocol/ctcp.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"
@@ -18,15 +18,15 @@ const char kVersionAnswer[] = "Talvo IRC module";
 // Answers go out through "%s": nothing from the network is ever a format.
 // Requests beyond the pace, or from a sender no answer can address alone,
 // are still shown, only not answered.
-void SendCtcpAnswer(CIrcClient& client, const char* nick, const char* word, const char* parameter)
+void SendCtcpAnswer(ChatWindow& window, const char* nick, const char* word, const char* parameter)
 {
     char answer[kCtcpAnswerLimit + 1];
     if (ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter) != 0)
-        client.SendPacedAnswer(answer);
+        window.SendPacedAnswer(answer);
 }
 
 // Requests neither mark their tab nor play the sound.
-void OnCtcpRequest(CIrcClient& client, const ParsedLine& line, HWND output)
+void OnCtcpRequest(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     CtcpMessage request;
     CutCtcpRequest(line.rest, request);
@@ -36,67 +36,68 @@ void OnCtcpRequest(CIrcClient& client, const ParsedLine& line, HWND output)
 
     if (EqualsIgnoringAsciiCase(word, "ACTION")) {
         if (line.target[0] == '#')
-            CopyText(client.m_szChannel, sizeof client.m_szChannel, line.target);
-        client.PrintLine(output, "\r\n%s* %s %s", COLOUR_ACTION, line.sender, parameter);
+            window.SetChannelName(line.target);
+        window.PrintLine(conversation, "\r\n%s* %s %s", COLOUR_ACTION, line.sender, parameter);
     } else if (EqualsIgnoringAsciiCase(word, "PING")) {
-        SendCtcpAnswer(client, line.sender, "PING", parameter);
-        client.PrintLine(output, "\r\n%s*** ctcp/ping request from %s", COLOUR_CTCP, prefix);
+        SendCtcpAnswer(window, line.sender, "PING", parameter);
+        window.PrintLine(conversation, "\r\n%s*** ctcp/ping request from %s", COLOUR_CTCP, prefix);
     } else if (EqualsIgnoringAsciiCase(word, "VERSION")) {
-        SendCtcpAnswer(client, line.sender, "VERSION", kVersionAnswer);
-        client.PrintLine(output, "\r\n%s*** ctcp/version request from %s", COLOUR_CTCP, prefix);
+        SendCtcpAnswer(window, line.sender, "VERSION", kVersionAnswer);
+        window.PrintLine(conversation, "\r\n%s*** ctcp/version request from %s", COLOUR_CTCP, prefix);
     } else if (!request.parameter) {
-        client.PrintLine(output, "\r\n%s*** ctcp/%s request from %s", COLOUR_CTCP, word, line.sender);
+        window.PrintLine(conversation, "\r\n%s*** ctcp/%s request from %s", COLOUR_CTCP, word, line.sender);
     } else {
-        client.PrintLine(output, "\r\n%s*** ctcp/%s request from %s%s %s", COLOUR_CTCP, word,
+        window.PrintLine(conversation, "\r\n%s*** ctcp/%s request from %s%s %s", COLOUR_CTCP, word,
                          line.sender, parameter[0] ? ":" : "", parameter);
     }
 }
 
-void OnCtcpReply(CIrcClient& client, const ParsedLine& line, HWND output)
+void OnCtcpReply(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     CtcpMessage reply;
     CutCtcpReply(line.rest, reply);
     if (!EqualsIgnoringAsciiCase(reply.word, "PING")) {
-        client.PrintLine(output, "\r\n%s[%s %s reply]: %s", COLOUR_CTCP, line.sender, reply.word,
+        window.PrintLine(conversation, "\r\n%s[%s %s reply]: %s", COLOUR_CTCP, line.sender, reply.word,
                          reply.parameter ? reply.parameter : "");
         return;
     }
     const int slot = ReadPingSlot(reply, kPingSlots);
     // An entry never stamped would show the whole age of the calendar.
-    if (slot < 0 || client.m_pingTimes[slot] == 0)
+    const int64_t sent = slot < 0 ? 0 : window.PingSendTime(slot);
+    if (sent == 0)
         return;
     const time_t now = time(NULL);
-    client.PrintLine(output, "\r\n%s[%s PING reply]: %.0f сек", COLOUR_CTCP, line.sender,
-                     difftime(now, (time_t)client.m_pingTimes[slot]));
+    window.PrintLine(conversation, "\r\n%s[%s PING reply]: %.0f сек", COLOUR_CTCP, line.sender,
+                     difftime(now, (time_t)sent));
 }
 
 } // namespace
 
-void CIrcClient::OnPrivmsg(const ParsedLine& line, HWND output)
+void OnPrivmsg(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsCtcp(line.rest)) {
-        OnCtcpRequest(*this, line, output);
+        OnCtcpRequest(window, line, conversation);
         return;
     }
-    MarkTabActivity(output);
+    window.MarkActivity(conversation);
     const bool toChannel = line.target[0] == '#';
     if (toChannel)
-        CopyText(m_szChannel, sizeof m_szChannel, line.target);
-    const int soundsBefore = MessageSoundRequests();
-    PrintLine(output, "\r\n%s<%s> %s", COLOUR_CHAT, line.sender, line.rest);
+        window.SetChannelName(line.target);
+    const int soundsBefore = window.MessageSoundRequests();
+    window.PrintLine(conversation, "\r\n%s<%s> %s", COLOUR_CHAT, line.sender, line.rest);
     // The target is lowercased: an own nick with capitals never matches. A
     // message that names the user has asked for the sound already: once is
     // enough.
-    if (!toChannel && strcmp(line.target, m_szNick) == 0 && m_soundOn == 1 &&
-        MessageSoundRequests() == soundsBefore)
-        PlayMessageSound();
+    if (!toChannel && strcmp(line.target, window.OwnNick()) == 0 &&
+        window.MessageSoundRequests() == soundsBefore)
+        window.PlayMessageSound();
 }
 
-void CIrcClient::OnNotice(const ParsedLine& line, HWND output)
+void OnNotice(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsCtcp(line.rest)) {
-        OnCtcpReply(*this, line, output);
+        OnCtcpReply(window, line, conversation);
         return;
     }
-    PrintLine(output, "\r\n%s-%s- %s", COLOUR_NOTICE, line.sender, line.rest);
+    window.PrintLine(conversation, "\r\n%s-%s- %s", COLOUR_NOTICE, line.sender, line.rest);
 }

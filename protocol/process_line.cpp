@@ -1,84 +1,86 @@
-// One received line: cut it, choose the tab for its output, dispatch it.
-#include "client/irc_client.h"
+// One received line: cut it, choose the conversation for its output,
+// dispatch it.
+#include "protocol/received_line.h"
 
-#include "protocol/wire_text.h"
-#include "output/received_text.h"
+#include "protocol/chat_window.h"
+#include "protocol/line_handlers.h"
 #include "protocol/line_parser.h"
+#include "protocol/received_encoding.h"
 #include "protocol/tokens.h"
+#include "protocol/wire_text.h"
 
-int CIrcClient::SplitTokens(const char* line, char* const tokens[], int maxTokens, char* rest)
+namespace {
+
+Conversation* ChooseConversation(ChatWindow& window, const ParsedLine& line, Conversation* server)
 {
-    return ::SplitTokens(line, tokens, kTokenSize, maxTokens, rest, kArgsSize);
-}
-
-void CIrcClient::ProcessLine()
-{
-    HWND serverOutput = FindTab(m_szServer);
-
-    // Names keep their wire bytes; what the handlers print of the line is
-    // shown in the line's encoding.
-    CReceivedTextScope text(JudgeReceivedLine(m_ioBuf, sizeof m_ioBuf));
-    ParsedLine line;
-    if (!ParseLine(m_ioBuf, line))
-        return;
-
-    if (!line.hasPrefix) {
-        HandleServerLine(line, serverOutput);
-        return;
-    }
-    if (IsIgnoredSender(line.sender))
-        return;
-    DispatchPrefixedLine(line, ChooseOutputControl(line, serverOutput));
-}
-
-HWND CIrcClient::ChooseOutputControl(const ParsedLine& line, HWND serverOutput)
-{
-    switch (ChooseOutputTab(line, m_szNick, serverOutput != NULL)) {
+    switch (ChooseOutputTab(line, window.OwnNick(), server != nullptr)) {
     case OutputTab::Server:
-        return serverOutput;
+        return server;
     case OutputTab::Channel:
-        return FindTab(m_szChannel);
+        return window.FindConversation(window.ChannelName());
     case OutputTab::Target:
-        return FindTab(line.target);
+        return window.FindConversation(line.target);
     case OutputTab::Sender:
-        if (!FindTab(line.sender))
-            OpenTab(line.sender);
-        return FindTab(line.sender);
+        if (!window.FindConversation(line.sender))
+            window.OpenConversation(line.sender);
+        return window.FindConversation(line.sender);
     case OutputTab::TargetOpened:
-        OpenTab(line.target);
-        return FindTab(line.target);
+        window.OpenConversation(line.target);
+        return window.FindConversation(line.target);
     }
-    return NULL;
+    return nullptr;
 }
 
-void CIrcClient::DispatchPrefixedLine(const ParsedLine& line, HWND output)
+void DispatchPrefixedLine(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     const int numeric = ReadCommandNumber(line.command);
     if (numeric != 0) {
-        OnNumericReply(numeric, line, output);
+        OnNumericReply(window, numeric, line, conversation);
         return;
     }
 
-    typedef void (CIrcClient::*Handler)(const ParsedLine&, HWND);
+    typedef void (*Handler)(ChatWindow&, const ParsedLine&, Conversation*);
     static const struct {
         const char* command;
         Handler handler;
     } kHandlers[] = {
-        { "JOIN",    &CIrcClient::OnJoin },
-        { "KICK",    &CIrcClient::OnKick },
-        { "MODE",    &CIrcClient::OnMode },
-        { "NICK",    &CIrcClient::OnNick },
-        { "PART",    &CIrcClient::OnPart },
-        { "PRIVMSG", &CIrcClient::OnPrivmsg },
-        { "QUIT",    &CIrcClient::OnQuit },
-        { "TOPIC",   &CIrcClient::OnTopic },
-        { "NOTICE",  &CIrcClient::OnNotice },
+        { "JOIN",    &OnJoin },
+        { "KICK",    &OnKick },
+        { "MODE",    &OnMode },
+        { "NICK",    &OnNick },
+        { "PART",    &OnPart },
+        { "PRIVMSG", &OnPrivmsg },
+        { "QUIT",    &OnQuit },
+        { "TOPIC",   &OnTopic },
+        { "NOTICE",  &OnNotice },
     };
     for (const auto& row : kHandlers) {
         if (EqualsIgnoringAsciiCase(line.command, row.command)) {
-            (this->*row.handler)(line, output);
+            row.handler(window, line, conversation);
             return;
         }
     }
-    PrintLine(output, "\r\n[debug:%s] <%s> %s", line.command, line.token3, line.rest);
+    window.PrintLine(conversation, "\r\n[debug:%s] <%s> %s", line.command, line.token3, line.rest);
+}
+
+} // namespace
+
+void HandleReceivedLine(ChatWindow& window, char* text, size_t capacity)
+{
+    Conversation* server = window.FindConversation(window.ServerName());
+
+    // Names keep their wire bytes; what the handlers print of the line is
+    // shown in the line's encoding.
+    CReceivedTextScope encoding(JudgeReceivedLine(text, capacity));
+    ParsedLine line;
+    if (!ParseLine(text, line))
+        return;
+
+    if (!line.hasPrefix) {
+        HandleServerLine(window, line, server);
+        return;
+    }
+    if (IsIgnoredSender(line.sender))
+        return;
+    DispatchPrefixedLine(window, line, ChooseConversation(window, line, server));
 }

@@ -371,7 +371,8 @@ bool Synchronise(LoopbackPeer& peer, bool afterLineFeed)
 }
 
 // What the window shows, in UTF-8: each conversation's text (line breaks
-// as '\n'), the tab names and the user list's entries.
+// as '\n'), the tab names (conversations[i] is tabs[i]'s) and the user
+// list's entries.
 struct Shown {
     std::vector<std::string> conversations;
     std::vector<std::string> tabs;
@@ -423,14 +424,30 @@ BOOL CALLBACK ScrollPageToTop(HWND child, LPARAM)
     return TRUE;
 }
 
-BOOL CALLBACK CollectPage(HWND child, LPARAM shown)
+// The page in sight, the one of the selected tab (the host itself stays
+// hidden, so the page's own style tells).
+BOOL CALLBACK FindShownPage(HWND child, LPARAM page)
 {
     char name[16] = "";
     GetClassNameA(child, name, sizeof name);
-    HWND output = GetDlgItem(child, IDC_OUTPUT);
-    if (strcmp(name, "#32770") == 0 && output)
-        ((Shown*)shown)->conversations.push_back(ConversationText(output));
-    return TRUE;
+    if (strcmp(name, "#32770") != 0 || !(GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
+        return TRUE;
+    *(HWND*)page = child;
+    return FALSE;
+}
+
+// Clicks a tab, as a user does, and reads the conversation it brings in sight.
+std::string ReadConversationOfTab(HWND dialog, HWND tabs, int index)
+{
+    NMHDR header = { tabs, IDC_TABS, (UINT)TCN_SELCHANGING };
+    SendMessageA(dialog, WM_NOTIFY, IDC_TABS, (LPARAM)&header);
+    SendMessageA(tabs, TCM_SETCURSEL, index, 0);
+    header.code = (UINT)TCN_SELCHANGE;
+    SendMessageA(dialog, WM_NOTIFY, IDC_TABS, (LPARAM)&header);
+    HWND page = NULL;
+    EnumChildWindows(tabs, &FindShownPage, (LPARAM)&page);
+    HWND output = page ? GetDlgItem(page, IDC_OUTPUT) : NULL;
+    return output ? ConversationText(output) : std::string();
 }
 
 Shown ReadWindow(HWND dialog)
@@ -439,7 +456,6 @@ Shown ReadWindow(HWND dialog)
     HWND tabs = GetDlgItem(dialog, IDC_TABS);
     EnumChildWindows(tabs, &ScrollPageToTop, 0);
     PumpPending();
-    EnumChildWindows(tabs, &CollectPage, (LPARAM)&shown);
     const int tabCount = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < tabCount; ++i) {
         char name[1024] = "";
@@ -449,6 +465,7 @@ Shown ReadWindow(HWND dialog)
         item.cchTextMax = sizeof name;
         SendMessageA(tabs, TCM_GETITEMA, i, (LPARAM)&item);
         shown.tabs.push_back(Utf8FromModule(name));
+        shown.conversations.push_back(ReadConversationOfTab(dialog, tabs, i));
     }
     HWND list = GetDlgItem(dialog, IDC_USER_LIST);
     const int userCount = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
@@ -495,9 +512,20 @@ std::string Unescape(const std::string& text)
     return bytes;
 }
 
+// Whether the conversation of the tab named `tab` shows `text`.
+bool TabShows(const Shown& shown, const std::string& tab, const std::string& text)
+{
+    for (size_t i = 0; i < shown.tabs.size(); ++i) {
+        if (shown.tabs[i] == tab && shown.conversations[i].find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 // Judges what the window shows against the expectation file, which holds
 // one check a line ('#' starts a comment):
-//   shows TEXT   some conversation shows TEXT
+//   shows TAB: TEXT  the conversation of the tab named TAB shows TEXT
+//   shows TEXT   some conversation shows TEXT (its first word ends in no ':')
 //   lacks TEXT   no conversation, tab name or user list entry holds TEXT
 //   tab NAME     a tab is named NAME
 //   lists ENTRY  the user list holds ENTRY exactly
@@ -516,8 +544,12 @@ void JudgeWindow(Judge& judge, const Shown& shown, const std::string& expectatio
             continue;
         const std::string kind = line.substr(0, space);
         const std::string text = Unescape(line.substr(space + 1));
+        const size_t tabEnd = text.find(": ");
+        const bool namesTab = tabEnd != std::string::npos && text.find(' ') == tabEnd + 1;
         ++checks;
-        if (kind == "shows" && !AnyHolds(shown.conversations, text))
+        if (kind == "shows" && namesTab && !TabShows(shown, text.substr(0, tabEnd), text.substr(tabEnd + 2)))
+            judge.Fault("the tab does not show", text);
+        else if (kind == "shows" && !namesTab && !AnyHolds(shown.conversations, text))
             judge.Fault("the window does not show", text);
         else if (kind == "lacks" && (AnyHolds(shown.conversations, text) || AnyHolds(shown.tabs, text) ||
                                      AnyHolds(shown.users, text)))

@@ -216,62 +216,91 @@ def escaped(text):
     return "".join("\\x%02x" % ord(c) if ord(c) < 0x20 or c == "\\" else c for c in text)
 
 
+def expectation(check):
+    """One line of an .expect file; a "shows" check names the tab that shows its text."""
+    if check[0] == "shows":
+        _, tab, text = check
+        return f"shows {tab}: {escaped(text)}\n"
+    kind, text = check
+    return f"{kind} {escaped(text)}\n"
+
+
 D = "%s%n%x%p%d%%"
+# The tabs of the replayed window's channel and server (the loopback peer).
+CHANNEL_TAB = "#marketbay"
+SERVER_TAB = "127.0.0.1"
 # What the window must show, and must not, once a transcript was played:
-# "group/name": [(kind, text)], kinds as the replay tool reads them.
+# "group/name": [(kind, text)], kinds as the replay tool reads them; a
+# "shows" check is (kind, tab, text).
 EXPECTATIONS = {
-    "framing/overlong-line": [("shows", "<alice> " + "x" * 2006 + "\n"), ("shows", "<alice> after")],
-    "framing/overlong-without-line-feed": [("shows", "<alice> after")],
-    "framing/cr-without-lf": [("shows", "\n<alice> one"), ("lacks", "two"), ("lacks", "three")],
-    "framing/line-feed-only": [("shows", "\n<alice> one\n"), ("shows", "\n<alice> three")],
-    "framing/nul-bytes": [("shows", "\n<alice> be"), ("lacks", "fore"),
-                          ("shows", "*** ctcp/version request from alice!a@example.net")],
-    "framing/burst-3000-lines": [("shows", "<u0> burst line 0\n"), ("shows", "<u49> burst line 1499\n"),
-                                 ("shows", "<u49> burst line 2999")],
-    "framing/high-bytes": [("shows", "<alice> bom"), ("shows", "<яя> я\x01\x04\x05\x07\x08\t")],
-    "tokens/unclosed-quotes": [("shows", '<alice> "unclosed'), ("lists", '"a'), ("lists", "'b")],
-    "tokens/long-nicks": [("shows", "<" + "n" * 95 + "> x"), ("lists", "n" * 1000), ("lists", "@" + "n" * 1000),
-                          ("count", "2")],
-    "tokens/odd-prefixes": [("shows", "<a> x"), ("tab", ":alice"), ("lacks", "(null)")],
-    "tokens/blanks": [("shows", "<alice> leading"), ("lacks", "(null)")],
-    "missing/join": [("shows", "*** alice приходит"), ("lists", "alice"), ("lists", "irc.test"), ("count", "4")],
-    "missing/privmsg": [("tab", "alice"), ("tab", "irc.test"), ("shows", "\n<tester> "), ("lacks", "(null)")],
-    "missing/kick": [("shows", "*** Вы находитесь на канале #marketbay"), ("lacks", "(null)")],
-    "missing/353": [("shows", "Список пользователей на канале"), ("lacks", "(null)")],
-    "missing/432": [("shows", "Неверный ник"), ("tab", "#marketbay"), ("lacks", "(null)")],
-    "missing/001": [("shows", "[command:001] "), ("lacks", "(null)")],
-    "numbers/idle-seconds": [("shows", "bob idle 2147483647 seconds"), ("shows", "bob idle -2147483648 seconds"),
+    "framing/overlong-line": [("shows", CHANNEL_TAB, "<alice> " + "x" * 2006 + "\n"),
+                              ("shows", CHANNEL_TAB, "<alice> after")],
+    "framing/overlong-without-line-feed": [("shows", CHANNEL_TAB, "<alice> after")],
+    "framing/cr-without-lf": [("shows", CHANNEL_TAB, "\n<alice> one"), ("lacks", "two"), ("lacks", "three")],
+    "framing/line-feed-only": [("shows", CHANNEL_TAB, "\n<alice> one\n"), ("shows", CHANNEL_TAB, "\n<alice> three")],
+    "framing/nul-bytes": [("shows", CHANNEL_TAB, "\n<alice> be"), ("lacks", "fore"),
+                          ("shows", "alice", "*** ctcp/version request from alice!a@example.net")],
+    "framing/burst-3000-lines": [("shows", CHANNEL_TAB, "<u0> burst line 0\n"),
+                                 ("shows", CHANNEL_TAB, "<u49> burst line 1499\n"),
+                                 ("shows", CHANNEL_TAB, "<u49> burst line 2999")],
+    "framing/high-bytes": [("shows", "alice", "<alice> bom"), ("shows", CHANNEL_TAB, "<яя> я\x01\x04\x05\x07\x08\t")],
+    "tokens/unclosed-quotes": [("shows", CHANNEL_TAB, '<alice> "unclosed'), ("lists", '"a'), ("lists", "'b")],
+    "tokens/long-nicks": [("shows", CHANNEL_TAB, "<" + "n" * 95 + "> x"), ("lists", "n" * 1000),
+                          ("lists", "@" + "n" * 1000), ("count", "2")],
+    "tokens/odd-prefixes": [("shows", "a", "<a> x"), ("tab", ":alice"), ("lacks", "(null)")],
+    "tokens/blanks": [("shows", CHANNEL_TAB, "<alice> leading"), ("lacks", "(null)")],
+    "missing/join": [("shows", CHANNEL_TAB, "*** alice приходит"), ("lists", "alice"), ("lists", "irc.test"),
+                     ("count", "4")],
+    "missing/privmsg": [("tab", "alice"), ("tab", "irc.test"), ("shows", "tester", "\n<tester> "),
+                        ("lacks", "(null)")],
+    "missing/kick": [("shows", CHANNEL_TAB, "*** Вы находитесь на канале #marketbay"), ("lacks", "(null)")],
+    "missing/353": [("shows", SERVER_TAB, "Список пользователей на канале"), ("lacks", "(null)")],
+    "missing/432": [("shows", SERVER_TAB, "Неверный ник"), ("tab", "#marketbay"), ("lacks", "(null)")],
+    "missing/001": [("shows", SERVER_TAB, "[command:001] "), ("lacks", "(null)")],
+    "numbers/idle-seconds": [("shows", SERVER_TAB, "bob idle 2147483647 seconds"),
+                             ("shows", SERVER_TAB, "bob idle -2147483648 seconds"),
                              ("lacks", "bob idle 4294967295")],
-    "numbers/times": [("shows", "Дата установки темы канала: Thu Jan 01 00:00:00 1970"), ("lacks", "(null)")],
-    "ctcp/unterminated": [("shows", "* alice waves"), ("shows", "*** ctcp/FINGER request from alice")],
+    "numbers/times": [("shows", CHANNEL_TAB, "Дата установки темы канала: Thu Jan 01 00:00:00 1970"),
+                      ("lacks", "(null)")],
+    "ctcp/unterminated": [("shows", "alice", "* alice waves"),
+                          ("shows", "alice", "*** ctcp/FINGER request from alice")],
     "ctcp/cr-in-parameter": [("lacks", "NICK evil"), ("lacks", "QUIT"),
-                             ("shows", "*** ctcp/version request from alice!a@example.net")],
-    "ctcp/flood-200": [("tab", "f6"), ("shows", "*** ctcp/version request from f3!f@h")],
-    "ctcp/long-parameters": [("shows", "*** ctcp/FOO request from alice: zzz"), ("shows", "* alice zzz")],
-    "format/printf-directives": [("shows", "<" + D + "> " + D + "\n"), ("shows", "*** " + D + " приходит"),
-                                 ("shows", "-" + D + "- " + D), ("lacks", "(null)"), ("lacks", "(nil)")],
-    "format/printf-in-error": [("shows", "\n*** " + D + "\n"), ("shows", "\n-127.0.0.1- *** " + D + "\n"),
+                             ("shows", "alice", "*** ctcp/version request from alice!a@example.net")],
+    "ctcp/flood-200": [("tab", "f6"), ("shows", "f3", "*** ctcp/version request from f3!f@h")],
+    "ctcp/long-parameters": [("shows", "alice", "*** ctcp/FOO request from alice: zzz"),
+                             ("shows", "alice", "* alice zzz")],
+    "format/printf-directives": [("shows", CHANNEL_TAB, "<" + D + "> " + D + "\n"),
+                                 ("shows", CHANNEL_TAB, "*** " + D + " приходит"),
+                                 ("shows", SERVER_TAB, "-" + D + "- " + D), ("lacks", "(null)"), ("lacks", "(nil)")],
+    "format/printf-in-error": [("shows", SERVER_TAB, "\n*** " + D + "\n"),
+                               ("shows", SERVER_TAB, "\n-127.0.0.1- *** " + D + "\n"),
                                ("lacks", "(null)")],
-    "format/codes-at-the-end": [("shows", "<alice> text,99\n"), ("lacks", "\x03"), ("lacks", "\x02"),
+    "format/codes-at-the-end": [("shows", CHANNEL_TAB, "<alice> text,99\n"), ("lacks", "\x03"), ("lacks", "\x02"),
                                 ("lacks", "\x1f"), ("lacks", "\x16"), ("lacks", "\x0f")],
-    "format/hundreds-of-codes": [("shows", "<alice> " + "1" * 1798 + "\n"), ("shows", "<alice> ,05,05,05"),
+    "format/hundreds-of-codes": [("shows", CHANNEL_TAB, "<alice> " + "1" * 1798 + "\n"),
+                                 ("shows", CHANNEL_TAB, "<alice> ,05,05,05"),
                                  ("lacks", "\x03"), ("lacks", "\x02")],
-    "format/codes-at-boundaries": [("shows", "bafter"), ("lacks", "\x03"), ("lacks", "\x02")],
-    "state/nick-long": [("shows", "<alice> to the new nick"), ("lists", "tester"), ("count", "3")],
-    "state/nick-empty": [("shows", "<alice> after"), ("tab", "alice")],
+    "format/codes-at-boundaries": [("shows", CHANNEL_TAB, "bafter"), ("lacks", "\x03"), ("lacks", "\x02")],
+    "state/nick-long": [("shows", "alice", "<alice> to the new nick"), ("lists", "tester"), ("count", "3")],
+    "state/nick-empty": [("shows", "alice", "<alice> after"), ("tab", "alice")],
     "state/names-10000": [("count", "30000"), ("lists", "@o9999"), ("lists", "+v0"), ("lists", "u5000")],
-    "state/private-senders-150": [("tab", "p97"), ("lacks", "<p98>"), ("shows", "<p0> again 0")],
-    "state/kick-part-unjoined": [("shows", "*** ты был выкинут с канала #nowhere пользователем op (bye)")],
-    "state/kick-without-channel": [("shows", "*** ты был выкинут с канала nowhere пользователем op ()")],
-    "encoding/broken-utf8": [("shows", "<alice> \U0001F600 ok"), ("shows", "<alice> overАЇlong"),
-                             ("shows", "torn nick")],
+    "state/private-senders-150": [("tab", "p97"), ("lacks", "<p98>"), ("shows", "p0", "<p0> again 0")],
+    "state/kick-part-unjoined": [("shows", SERVER_TAB, "*** ты был выкинут с канала #nowhere пользователем op (bye)")],
+    "state/kick-without-channel": [("shows", SERVER_TAB, "*** ты был выкинут с канала nowhere пользователем op ()")],
+    "encoding/broken-utf8": [("shows", CHANNEL_TAB, "<alice> \U0001F600 ok"),
+                             ("shows", CHANNEL_TAB, "<alice> overАЇlong"),
+                             ("shows", "Р’Р", "torn nick")],
     "encoding/disguising-characters": [("lacks", "\u202e"), ("lacks", "\u2066"), ("lacks", "\ufeff"),
-                                       ("shows", "anya приходит")],
-    "encoding/lone-marks": [("shows", "<x> \u25cc\u200d\u064e\n"), ("shows", "<x> \u25cc\u200d\u05b8\n"),
-                            ("shows", "\u25cc\u200d\u05b8"), ("shows", "<x> n\u25cc\u200d\u05b8\n"),
-                            ("shows", "<x> \u05d0\u05b8 kept"), ("shows", "<x> \u05d0\u25cc\u200d\u05b8\n"),
-                            ("shows", "<x> a" + "\u0301" * 4 + " stack"), ("shows", "<x> e\u0301 kept")],
-    "encoding/cut-inside-letters": [("shows", "<alice> aaaяяя"), ("lacks", "\ufffd\ufffd")],
+                                       ("shows", CHANNEL_TAB, "anya приходит")],
+    "encoding/lone-marks": [("shows", CHANNEL_TAB, "<x> \u25cc\u200d\u064e\n"),
+                            ("shows", CHANNEL_TAB, "<x> \u25cc\u200d\u05b8\n"),
+                            ("shows", SERVER_TAB, "\u25cc\u200d\u05b8"),
+                            ("shows", CHANNEL_TAB, "<x> n\u25cc\u200d\u05b8\n"),
+                            ("shows", CHANNEL_TAB, "<x> \u05d0\u05b8 kept"),
+                            ("shows", CHANNEL_TAB, "<x> \u05d0\u25cc\u200d\u05b8\n"),
+                            ("shows", CHANNEL_TAB, "<x> a" + "\u0301" * 4 + " stack"),
+                            ("shows", CHANNEL_TAB, "<x> e\u0301 kept")],
+    "encoding/cut-inside-letters": [("shows", CHANNEL_TAB, "<alice> aaaяяя"), ("lacks", "\ufffd\ufffd")],
 }
 
 GROUPS = {"framing": framing, "tokens": tokens, "missing": missing, "numbers": numbers, "ctcp": ctcp,
@@ -288,7 +317,7 @@ def main():
             checks = EXPECTATIONS.get(group + "/" + name)
             if checks:
                 with open(os.path.join(root, group, name + ".expect"), "w", encoding="utf-8") as out:
-                    out.writelines(f"{kind} {escaped(text)}\n" for kind, text in checks)
+                    out.writelines(expectation(check) for check in checks)
 
 
 if __name__ == "__main__":

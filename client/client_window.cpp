@@ -1,0 +1,122 @@
+// The client record behind the handlers' view of the window, and the entry
+// of each received line.
+#include "client/client_window.h"
+
+#include "client/control_ids.h"
+#include "output/message_sound.h"
+#include "protocol/received_line.h"
+#include "protocol/tokens.h"
+
+namespace {
+
+// A conversation is its output control.
+HWND OutputOf(Conversation* conversation) { return reinterpret_cast<HWND>(conversation); }
+
+} // namespace
+
+void CIrcClient::ProcessLine()
+{
+    CClientWindow window(*this);
+    HandleReceivedLine(window, m_ioBuf, sizeof m_ioBuf);
+}
+
+const char* CClientWindow::OwnNick() const { return m_client.m_szNick; }
+const char* CClientWindow::ServerName() const { return m_client.m_szServer; }
+const char* CClientWindow::ChannelName() const { return m_client.m_szChannel; }
+
+void CClientWindow::SetChannelName(const char* channel)
+{
+    CopyText(m_client.m_szChannel, sizeof m_client.m_szChannel, channel);
+}
+
+void CClientWindow::ChangeOwnNick(const char* nick)
+{
+    CopyText(m_client.m_szNick, sizeof m_client.m_szNick, nick);
+    m_client.ShowOwnNick();
+}
+
+void CClientWindow::ShowOwnNick() { m_client.ShowOwnNick(); }
+
+Conversation* CClientWindow::FindConversation(const char* name)
+{
+    return reinterpret_cast<Conversation*>(m_client.FindTab(name));
+}
+
+void CClientWindow::OpenConversation(const char* name) { m_client.OpenTab(name); }
+const char* CClientWindow::SelectedConversationName() const { return m_client.GetCurrentTabName(); }
+
+void CClientWindow::ShowSelectedConversation()
+{
+    HWND page = m_client.GetCurrentPage();
+    if (page)
+        ShowWindow(page, SW_SHOW);
+}
+
+void CClientWindow::MarkActivity(Conversation* conversation) { m_client.MarkTabActivity(OutputOf(conversation)); }
+
+void CClientWindow::PrintLineArgs(Conversation* conversation, const char* format, va_list args)
+{
+    m_client.PrintLineArgs(OutputOf(conversation), format, args);
+}
+
+void CClientWindow::EnableInput(bool enable)
+{
+    EnableWindow(m_client.GetControl(IDC_INPUT), enable ? TRUE : FALSE);
+}
+
+// The record's user list carries an operator's mark from a removal to the
+// next addition; here each addition is given its entry whole, so the mark
+// found is handed back and the carried one forgotten.
+void CClientWindow::AddUser(const char* entry)
+{
+    m_client.m_nickPrefix = ' ';
+    m_client.AddUser(entry);
+}
+
+void CClientWindow::AddUserNames(const char* names) { m_client.AddUserNames(names); }
+
+bool CClientWindow::RemoveUser(const char* nick)
+{
+    m_client.RemoveUser(nick);
+    const bool wasOperator = m_client.m_nickPrefix == '@';
+    m_client.m_nickPrefix = ' ';
+    return wasOperator;
+}
+
+bool CClientWindow::IsListed(const char* entry) const { return !m_client.NotInUserList(entry); }
+void CClientWindow::ClearUserList() { m_client.ClearUserList(); }
+bool CClientWindow::OpenNamesReply() { return m_client.OpenNamesReply(); }
+void CClientWindow::CloseNamesReply() { m_client.CloseNamesReply(); }
+
+void CClientWindow::SendLine(const char* lines) { m_client.SendLine("%s", lines); }
+bool CClientWindow::SendPacedAnswer(const char* answer) { return m_client.SendPacedAnswer(answer); }
+bool CClientWindow::IsRegistered() const { return m_client.IsRegistered(); }
+void CClientWindow::OnWelcome() { m_client.OnWelcome(); }
+void CClientWindow::OnNotRegistered(const char* rest) { m_client.OnNotRegistered(rest); }
+int64_t CClientWindow::PingSendTime(int slot) const { return m_client.m_pingTimes[slot]; }
+
+void CClientWindow::ReturnToLoginPanel()
+{
+    m_client.ClearUserList();
+    m_client.ResetTabs(false);
+    m_client.ResetToLogin();
+    // The server closes next: the login panel shows the server tab then.
+    m_client.m_showTabsPending = 1;
+}
+
+void CClientWindow::LeaveForLoginPanel()
+{
+    m_client.m_showTabsPending = 1;
+    m_client.ClearUserList();
+    m_client.ResetToLogin();
+    m_client.ResetTabs(false);
+    m_client.LeaveServer();
+}
+
+int CClientWindow::MessageSoundRequests() const { return ::MessageSoundRequests(); }
+
+void CClientWindow::PlayMessageSound()
+{
+    if (m_client.m_soundOn == 1)
+        ::PlayMessageSound();
+}

@@ -1,0 +1,50 @@
+// The chat window as the handlers of received lines see it
+// (protocol/chat_window.h): each operation forwards to the client record.
+// A separate object, so that the record keeps its layout.
+#pragma once
+
+#include "client/irc_client.h"
+#include "protocol/chat_window.h"
+
+class CClientWindow final : public ChatWindow {
+public:
+    explicit CClientWindow(CIrcClient& client) : m_client(client) {}
+
+    const char* OwnNick() const override;
+    const char* ServerName() const override;
+    const char* ChannelName() const override;
+    void SetChannelName(const char* channel) override;
+    void ChangeOwnNick(const char* nick) override;
+    void ShowOwnNick() override;
+
+    Conversation* FindConversation(const char* name) override;
+    void OpenConversation(const char* name) override;
+    const char* SelectedConversationName() const override;
+    void ShowSelectedConversation() override;
+    void MarkActivity(Conversation* conversation) override;
+    void PrintLineArgs(Conversation* conversation, const char* format, va_list args) override;
+    void EnableInput(bool enable) override;
+
+    void AddUser(const char* entry) override;
+    void AddUserNames(const char* names) override;
+    bool RemoveUser(const char* nick) override;
+    bool IsListed(const char* entry) const override;
+    void ClearUserList() override;
+    bool OpenNamesReply() override;
+    void CloseNamesReply() override;
+
+    void SendLine(const char* lines) override;
+    bool SendPacedAnswer(const char* answer) override;
+    bool IsRegistered() const override;
+    void OnWelcome() override;
+    void OnNotRegistered(const char* rest) override;
+    int64_t PingSendTime(int slot) const override;
+    void ReturnToLoginPanel() override;
+    void LeaveForLoginPanel() override;
+
+    int MessageSoundRequests() const override;
+    void PlayMessageSound() override;
+
+private:
+    CIrcClient& m_client;
+};

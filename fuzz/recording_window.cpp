@@ -1,0 +1,237 @@
+// The recorded window: conversations as names, each printed line walked
+// through the module's own formatting into a checked control, the user list
+// as the list box keeps it (case-blind removal, exact lookup), sent lines as
+// they were given.
+#include "recording_window.h"
+
+#include "checked_output.h"
+#include "output/received_text.h"
+#include "protocol/local_time.h"
+#include "protocol/numeric_time.h"
+#include "protocol/tokens.h"
+#include "protocol/words.h"
+
+#include <stdint.h>
+#include <string.h>
+#include <time.h>
+
+namespace {
+
+// The module's tab table and a bound on the list, so that a flood stays small.
+enum { kMaxConversations = 100, kMaxUsers = 4096, kNickSize = 1024 };
+
+int IndexOf(Conversation* conversation) { return (int)(uintptr_t)conversation - 1; }
+Conversation* HandleOf(int index) { return (Conversation*)(uintptr_t)(index + 1); }
+
+std::string FirstWord(const char* text)
+{
+    char word[kNickSize];
+    WordReader(text).Next(word, sizeof word);
+    return word;
+}
+
+} // namespace
+
+// The calendar text of the module's runtime, with the native calendar
+// standing in for it.
+void LocalTimeText(int64_t seconds, char* text, size_t size)
+{
+    struct tm calendar;
+    const time_t value = (time_t)seconds;
+    if (seconds >= 0 && gmtime_r(&value, &calendar) && FormatCalendarTime(calendar, text, size))
+        return;
+    CopyText(text, size, kUnknownTime);
+}
+
+RecordingWindow::RecordingWindow(const char* ownNick, const char* serverName, const char* channelName)
+    : nick(ownNick), server(serverName), channel(channelName)
+{
+}
+
+void RecordingWindow::SetChannelName(const char* name)
+{
+    char copy[1027];
+    CopyText(copy, sizeof copy, name);
+    channel = copy;
+}
+
+void RecordingWindow::ChangeOwnNick(const char* name)
+{
+    char copy[1027];
+    CopyText(copy, sizeof copy, name);
+    nick = copy;
+}
+
+Conversation* RecordingWindow::FindConversation(const char* name)
+{
+    if (!name || !name[0])
+        return nullptr;
+    for (size_t i = 0; i < conversations.size(); ++i) {
+        if (conversations[i].open && conversations[i].name == name)
+            return HandleOf((int)i);
+    }
+    return nullptr;
+}
+
+const RecordedConversation* RecordingWindow::Find(const std::string& name) const
+{
+    if (name.empty())
+        return nullptr;
+    for (const RecordedConversation& conversation : conversations) {
+        if (conversation.open && conversation.name == name)
+            return &conversation;
+    }
+    return nullptr;
+}
+
+void RecordingWindow::OpenConversation(const char* name)
+{
+    int open = 0;
+    for (const RecordedConversation& conversation : conversations)
+        open += conversation.open ? 1 : 0;
+    if (open >= kMaxConversations)
+        return;
+    if (name[0] == '+' || name[0] == '@' || name[0] == ' ')
+        ++name;
+    char copy[1024];
+    CopyText(copy, sizeof copy, name);
+    conversations.push_back(RecordedConversation{ copy, true, false, {} });
+    selected = (int)conversations.size() - 1;
+    inputEnabled = true;
+}
+
+const char* RecordingWindow::SelectedConversationName() const
+{
+    return selected >= 0 && conversations[selected].open ? conversations[selected].name.c_str() : "";
+}
+
+void RecordingWindow::MarkActivity(Conversation* conversation)
+{
+    const int index = IndexOf(conversation);
+    if (index >= 0 && index < (int)conversations.size() && conversations[index].open && index != selected)
+        conversations[index].unread = true;
+}
+
+// As the module's: the format is the module's text in code page 1251 (as its
+// literals are compiled), formatted in the line's encoding and walked into
+// the control in order, never past the line's size.
+void RecordingWindow::PrintLineArgs(Conversation* conversation, const char* format, va_list args)
+{
+    char moduleFormat[1024];
+    Utf8ToCp1251(format, strlen(format), moduleFormat, sizeof moduleFormat);
+    char text[kFormattedLineSize];
+    FormatLine(text, moduleFormat, args);
+    Expect(strlen(text) < sizeof text);
+
+    CheckedOutput output;
+    const LineContext context = { nick.c_str(), ownLinePending, soundOn };
+    const bool ownLineDrawn = WalkFormattedLine(text, context, output);
+    Expect(output.scrolled == (output.calls > 0) && (!ownLineDrawn || context.ownLine));
+    if (ownLineDrawn)
+        ownLinePending = false;
+    sounds += output.sounds;
+
+    const size_t start = output.text.find_first_not_of("\r\n");
+    const std::string shown = start == std::string::npos ? "" : output.text.substr(start);
+    const int index = IndexOf(conversation);
+    const bool live = index >= 0 && index < (int)conversations.size() && conversations[index].open;
+    // A handle outlives no closing.
+    Expect(conversation == nullptr || live);
+    printed.push_back(RecordedLine{ live ? conversations[index].name : "", shown });
+    if (live)
+        conversations[index].lines.push_back(shown);
+}
+
+void RecordingWindow::AddUser(const char* entry)
+{
+    if (users.size() < kMaxUsers)
+        users.push_back(FirstWord(entry));
+}
+
+void RecordingWindow::AddUserNames(const char* names)
+{
+    WordReader words(names);
+    char name[kNickSize];
+    while (words.Remainder()[0] != '\0' && users.size() < kMaxUsers) {
+        words.Next(name, sizeof name);
+        users.push_back(name);
+    }
+}
+
+// As the list box: the plain entry first, then the operator's, then the voiced one.
+bool RecordingWindow::RemoveUser(const char* nick)
+{
+    const std::string name = FirstWord(nick);
+    for (const std::string& form : { name, "@" + name, "+" + name }) {
+        for (size_t i = 0; i < users.size(); ++i) {
+            if (EqualsIgnoringAsciiCase(users[i].c_str(), form.c_str())) {
+                users.erase(users.begin() + i);
+                return form[0] == '@' && form != name;
+            }
+        }
+    }
+    return false;
+}
+
+bool RecordingWindow::IsListed(const char* entry) const
+{
+    for (const std::string& user : users) {
+        if (user == entry)
+            return true;
+    }
+    return false;
+}
+
+bool RecordingWindow::OpenNamesReply()
+{
+    if (namesOpen)
+        return false;
+    namesOpen = true;
+    return true;
+}
+
+bool RecordingWindow::SendPacedAnswer(const char* answer)
+{
+    sent.push_back(answer);
+    return true;
+}
+
+int64_t RecordingWindow::PingSendTime(int slot) const
+{
+    const auto found = pingTimes.find(slot);
+    return found == pingTimes.end() ? 0 : found->second;
+}
+
+void RecordingWindow::ReturnToLoginPanel()
+{
+    users.clear();
+    CloseAllButServer();
+    onLoginPanel = true;
+}
+
+void RecordingWindow::LeaveForLoginPanel()
+{
+    ReturnToLoginPanel();
+    sent.push_back("QUIT :leaving\r\n");
+    connected = false;
+    registered = false;
+    namesOpen = false;
+}
+
+void RecordingWindow::PlayMessageSound()
+{
+    if (soundOn)
+        ++sounds;
+}
+
+void RecordingWindow::CloseAllButServer()
+{
+    selected = -1;
+    for (size_t i = 0; i < conversations.size(); ++i) {
+        RecordedConversation& conversation = conversations[i];
+        if (conversation.open && conversation.name == server && selected < 0)
+            selected = (int)i;
+        else
+            conversation.open = false;
+    }
+}

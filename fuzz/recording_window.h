@@ -1,0 +1,87 @@
+// A chat window that records what the handlers of received lines do to it:
+// its conversations and what each shows, the user list, the lines sent,
+// the sounds. The native table test and the line fuzzer judge the
+// handlers by it.
+#pragma once
+
+#include "protocol/chat_window.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct RecordedConversation {
+    std::string name;
+    bool open = true;
+    bool unread = false;
+    std::vector<std::string> lines;  // as shown, each less its leading line breaks
+};
+
+// One printed line, where it went: the conversation's name, or "" when it
+// was lost (no conversation, or one closed).
+struct RecordedLine {
+    std::string conversation;
+    std::string text;
+};
+
+class RecordingWindow final : public ChatWindow {
+public:
+    RecordingWindow(const char* nick, const char* server, const char* channel);
+
+    const char* OwnNick() const override { return nick.c_str(); }
+    const char* ServerName() const override { return server.c_str(); }
+    const char* ChannelName() const override { return channel.c_str(); }
+    void SetChannelName(const char* name) override;
+    void ChangeOwnNick(const char* name) override;
+    void ShowOwnNick() override {}
+
+    Conversation* FindConversation(const char* name) override;
+    void OpenConversation(const char* name) override;
+    const char* SelectedConversationName() const override;
+    void ShowSelectedConversation() override {}
+    void MarkActivity(Conversation* conversation) override;
+    void PrintLineArgs(Conversation* conversation, const char* format, va_list args) override;
+    void EnableInput(bool enable) override { inputEnabled = enable; }
+
+    void AddUser(const char* entry) override;
+    void AddUserNames(const char* names) override;
+    bool RemoveUser(const char* nick) override;
+    bool IsListed(const char* entry) const override;
+    void ClearUserList() override { users.clear(); }
+    bool OpenNamesReply() override;
+    void CloseNamesReply() override { namesOpen = false; }
+
+    void SendLine(const char* lines) override { sent.push_back(lines); }
+    bool SendPacedAnswer(const char* answer) override;
+    bool IsRegistered() const override { return registered; }
+    void OnWelcome() override { registered = true; }
+    void OnNotRegistered(const char*) override {}
+    int64_t PingSendTime(int slot) const override;
+    void ReturnToLoginPanel() override;
+    void LeaveForLoginPanel() override;
+
+    int MessageSoundRequests() const override { return sounds; }
+    void PlayMessageSound() override;
+
+    // The open conversation of that name, or null.
+    const RecordedConversation* Find(const std::string& name) const;
+
+    std::string nick, server, channel;
+    std::vector<RecordedConversation> conversations;  // in the order opened; closed ones stay
+    int selected = -1;
+    std::vector<RecordedLine> printed;
+    std::vector<std::string> users;
+    std::vector<std::string> sent;  // as given, CR LF included
+    std::map<int, int64_t> pingTimes;
+    int sounds = 0;
+    bool soundOn = true;
+    bool ownLinePending = false;
+    bool registered = true;
+    bool connected = true;
+    bool onLoginPanel = false;
+    bool inputEnabled = true;
+    bool namesOpen = false;
+
+private:
+    void CloseAllButServer();
+};

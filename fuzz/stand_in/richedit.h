@@ -1,2 +1,0 @@
-// See windows.h beside this file.
-#pragma once

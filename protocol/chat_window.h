@@ -1,0 +1,90 @@
+// What the handlers of received lines need of a chat window: its
+// conversations, the channel's user list, its names, and the sending side of
+// its connection. No Windows types: the handlers build natively too.
+#pragma once
+
+#include <stdarg.h>
+#include <stdint.h>
+
+// A conversation as the window knows it, handed out by FindConversation;
+// null for none. A line printed into none is lost.
+struct Conversation;
+
+class ChatWindow {
+public:
+    // The nick the server knows the user by, the server's name (its tab's
+    // too) and the channel the user is on.
+    virtual const char* OwnNick() const = 0;
+    virtual const char* ServerName() const = 0;
+    virtual const char* ChannelName() const = 0;
+    virtual void SetChannelName(const char* channel) = 0;
+    // The server took a new nick for the user: the nick field shows it.
+    virtual void ChangeOwnNick(const char* nick) = 0;
+    // A refused change: the nick field shows the nick the server knows.
+    virtual void ShowOwnNick() = 0;
+
+    virtual Conversation* FindConversation(const char* name) = 0;
+    // Opens a tab named `name` less a leading '+', '@' or blank and selects
+    // it; with the tab table full nothing opens.
+    virtual void OpenConversation(const char* name) = 0;
+    virtual const char* SelectedConversationName() const = 0;
+    // Puts the selected conversation's page in sight again.
+    virtual void ShowSelectedConversation() = 0;
+    // Text came for a conversation: a tab not in sight is marked unread.
+    virtual void MarkActivity(Conversation* conversation) = 0;
+    // Formats a line, its pieces in the received line's encoding, and writes
+    // it at the end of the conversation.
+    virtual void PrintLineArgs(Conversation* conversation, const char* format, va_list args) = 0;
+    void PrintLine(Conversation* conversation, const char* format, ...) __attribute__((format(printf, 3, 4)))
+    {
+        va_list args;
+        va_start(args, format);
+        PrintLineArgs(conversation, format, args);
+        va_end(args);
+    }
+    virtual void EnableInput(bool enable) = 0;
+
+    // The channel's user list: entries are nicks, some marked '@' (operator)
+    // or '+' (voiced). AddUser takes the entry's first word.
+    virtual void AddUser(const char* entry) = 0;
+    virtual void AddUserNames(const char* names) = 0;
+    // Removes the nick's entry whatever its mark, ignoring the case of ASCII
+    // letters; true when it was an operator's.
+    virtual bool RemoveUser(const char* nick) = 0;
+    // The list holds exactly this entry, mark and case alike.
+    virtual bool IsListed(const char* entry) const = 0;
+    virtual void ClearUserList() = 0;
+    // One NAMES reply is a run of 353 lines closed by 366. True for the
+    // run's first line.
+    virtual bool OpenNamesReply() = 0;
+    virtual void CloseNamesReply() = 0;
+
+    // Queues whole protocol lines, CR LF included, as they are.
+    virtual void SendLine(const char* lines) = 0;
+    // Answers to CTCP requests are paced: one beyond the pace is not sent.
+    virtual bool SendPacedAnswer(const char* answer) = 0;
+    // The welcome (001) has come on this connection.
+    virtual bool IsRegistered() const = 0;
+    // Commands the server refused before its welcome (451) go out again after it.
+    virtual void OnWelcome() = 0;
+    virtual void OnNotRegistered(const char* rest) = 0;
+    // When the CTCP PING numbered `slot` went out, in seconds since 1970;
+    // 0 for never.
+    virtual int64_t PingSendTime(int slot) const = 0;
+    // The server ends the session (ERROR) and closes: the login panel comes
+    // back now, the server tab with it once the connection is closed.
+    virtual void ReturnToLoginPanel() = 0;
+    // The session is over for the window (kicked, nick refused at
+    // registration): it leaves the server, and the login panel comes back
+    // with the server tab in sight, saying why.
+    virtual void LeaveForLoginPanel() = 0;
+
+    // How often the message sound was asked for; a printed line that names
+    // the user asks for it too.
+    virtual int MessageSoundRequests() const = 0;
+    // Plays the message sound, when the user has it on.
+    virtual void PlayMessageSound() = 0;
+
+protected:
+    ~ChatWindow() = default;
+};

@@ -1,0 +1,116 @@
+// The handlers of received lines, judged by what a window shows, sends and
+// lists after the server's lines: one row a case.
+#include "recording_window.h"
+
+#include "protocol/received_line.h"
+#include "protocol/tokens.h"
+#include "protocol/words.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+struct HandlerRow {
+    const char* description;
+    const char* talks;  // private conversations open before, beside the server's and the channel's
+    const char* users;  // the user list before
+    std::string lines;  // what the server sends
+    Texts shown;        // each line written, "conversation: text"
+    Texts sent;
+    Texts users_after;
+};
+
+void PrintTo(const HandlerRow& row, std::ostream* out) { *out << row.description; }
+
+Texts Sorted(Texts texts)
+{
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+class LineHandlers : public ::testing::TestWithParam<HandlerRow> {};
+
+TEST_P(LineHandlers, ShowSendAndList)
+{
+    const HandlerRow& row = GetParam();
+    RecordingWindow window("tester", "irc.test", "#marketbay");
+    for (const char* name : { "irc.test", "#marketbay" })
+        window.OpenConversation(name);
+    WordReader talks(row.talks);
+    char talk[64];
+    while (talks.Remainder()[0] != '\0') {
+        talks.Next(talk, sizeof talk);
+        window.OpenConversation(talk);
+    }
+    window.AddUserNames(row.users);
+
+    for (size_t start = 0; start < row.lines.size();) {
+        const size_t end = row.lines.find("\r\n", start);
+        char line[2048] = {};
+        CopyText(line, sizeof line, row.lines.substr(start, end - start).c_str());
+        HandleReceivedLine(window, line, sizeof line);
+        start = end == std::string::npos ? end : end + 2;
+    }
+
+    Texts shown;
+    for (const RecordedLine& line : window.printed)
+        shown.push_back((line.conversation.empty() ? "(lost)" : line.conversation) + ": " + line.text);
+    EXPECT_EQ(row.shown, shown);
+    EXPECT_EQ(row.sent, window.sent);
+    EXPECT_EQ(Sorted(row.users_after), Sorted(window.users));
+}
+
+const char kKicked[] = "*** ты был выкинут с канала #marketbay пользователем op (spam)";
+
+INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
+    HandlerRow{ "a user's notice is written in the server tab", "alice", "",
+                ":alice!a@h NOTICE tester :hi", { "irc.test: -alice- hi" }, {}, {} },
+    HandlerRow{ "a talk's partner joining is told in the talk too", "alice", "",
+                ":alice!a@h JOIN :#marketbay",
+                { "#marketbay: *** alice приходит", "alice: *** alice вернулся" }, {}, { "alice" } },
+    HandlerRow{ "a talk's partner quitting is told in the talk too", "alice", "alice bob",
+                ":alice!a@h QUIT :Bye",
+                { "#marketbay: *** alice (bye ) выходит", "alice: *** alice уходит" }, {}, { "bob" } },
+    HandlerRow{ "the topic is written in the channel tab", "", "",
+                ":irc.test 332 tester #marketbay :fresh paint",
+                { "#marketbay: *** Тема канала: fresh paint" }, {}, {} },
+    HandlerRow{ "a CTCP ping is answered to its sender", "", "",
+                ":alice!a@h PRIVMSG tester :\x01PING 42\x01",
+                { "alice: *** ctcp/ping request from alice!a@h" }, { "NOTICE alice :\x01PING 42\x01\r\n" }, {} },
+    HandlerRow{ "-o leaves a voiced user's mark", "", "+carol @bob",
+                ":ChanServ!s@h MODE #marketbay -o carol",
+                { "#marketbay: *** ChanServ sets mode: -o carol" }, {}, { "+carol", "@bob" } },
+    HandlerRow{ "-o takes an operator's mark", "", "+carol @bob",
+                ":ChanServ!s@h MODE #marketbay -o bob",
+                { "#marketbay: *** ChanServ sets mode: -o bob" }, {}, { "+carol", "bob" } },
+    HandlerRow{ "a NAMES run keeps every reply's names", "", "zed",
+                ":irc.test 353 tester = #marketbay :alice @bob\r\n:irc.test 353 tester = #marketbay :carol\r\n"
+                ":irc.test 366 tester #marketbay :End",
+                { "irc.test: Список пользователей на канале", "irc.test: #marketbay alice @bob",
+                  "irc.test: Список пользователей на канале", "irc.test: #marketbay carol",
+                  "irc.test:  Конец списка пользователей на канале" },
+                {}, { "alice", "@bob", "carol" } },
+    HandlerRow{ "an ignored sender shows nothing", "", "", ":channelwarden!w@h PRIVMSG tester :hi", {}, {}, {} },
+    HandlerRow{ "a nick change carries the operator's mark only", "", "@alice +bob",
+                ":alice!a@h NICK :Alicia\r\n:bob!b@h NICK :Robert",
+                { "#marketbay: *** alice теперь известен как alicia",
+                  "#marketbay: *** bob теперь известен как robert" },
+                {}, { "@alicia", "robert" } },
+    HandlerRow{ "a private message opens its talk", "", "", ":alice!a@h PRIVMSG tester :hi there",
+                { "alice: <alice> hi there" }, {}, {} },
+    HandlerRow{ "the server's PING is answered", "", "", "PING :token", {}, { "PONG :token\r\n" }, {} },
+    HandlerRow{ "kicked out, the window says why in both tabs and leaves", "alice", "alice",
+                ":op!o@h KICK #marketbay tester :spam",
+                { std::string("#marketbay: ") + kKicked, std::string("irc.test: ") + kKicked },
+                { "QUIT :leaving\r\n" }, {} },
+    HandlerRow{ "the server's ERROR is written in the server tab", "", "alice",
+                "ERROR :Closing link: (tester@h) [Quit]", { "irc.test: *** (tester@h) [Quit]" }, {}, {} }));
+
+} // namespace
