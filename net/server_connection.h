@@ -123,7 +123,10 @@ private:
     bool m_welcomed;
     bool m_refusedServicesLogin;
     bool m_refusedJoin;
+    // The last flush left lines waiting: their end is told when none are left.
     bool m_linesWaited;
+    // The CTCP answers' bucket: the tick when it is full again (net/pace.h).
     uint32_t m_answersFullAt;
+    // The server's name as given, for the lookup and TLS's server name.
     char m_szHost[1024];
 };
