@@ -54,7 +54,8 @@ public:
     // bytes queued. Lines go out as the socket and the pace allow.
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnSocketWrite();
-    // The dialog's own timers; 0 for any other timer.
+    // The connection's timers (net/window_messages.h); 0 for any other
+    // timer, and when there is no connection.
     INT_PTR OnDialogTimer(WPARAM id);
     void FillServerList();
     // Says goodbye and ends the connection at once, without waiting for the
