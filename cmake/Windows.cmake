@@ -34,6 +34,7 @@ add_library(talvo_objects OBJECT
     client/user_list.cpp
     net/certificate_check.cpp
     net/host_lookup.cpp
+    net/registration.cpp
     net/send_line.cpp
     net/server_connection.cpp
     net/tls_connection.cpp

@@ -6,6 +6,7 @@
 #include "net/send_clock.h"
 #include "net/send_queue.h"
 #include "net/tls_session.h"
+#include "protocol/ctcp.h"
 #include "protocol/wire_text.h"
 
 #include <string.h>
@@ -135,4 +136,9 @@ void CServerConnection::OnSocketWrite()
     if (m_pTls)
         m_pTls->FlushOutput();
     FlushSendQueue();
+}
+
+bool CServerConnection::TakeCtcpAnswerTurn()
+{
+    return TakeCtcpAnswer(m_answersFullAt, g_pfnSendTicks());
 }

@@ -1,5 +1,5 @@
-// The connection's life: opening it, its socket's events, the received
-// lines, and what the server says of the registration.
+// The connection's life: opening it, its socket's events, and the received
+// lines.
 #include "net/server_connection.h"
 
 #include "net/certificate_check.h"
@@ -8,9 +8,7 @@
 #include "net/send_clock.h"
 #include "net/send_queue.h"
 #include "net/tls_session.h"
-#include "protocol/ctcp.h"
 #include "protocol/tokens.h"
-#include "protocol/words.h"
 
 #include <string.h>
 
@@ -275,35 +273,4 @@ bool CServerConnection::DeliverLine(void* context)
         return false;
     connection.m_readStopped = !goOn;
     return goOn;
-}
-
-void CServerConnection::OnNotRegistered(const char* rest)
-{
-    char command[16];
-    WordReader(rest).Next(command, sizeof command);
-    if (EqualsIgnoringAsciiCase(command, "PRIVMSG"))
-        m_refusedServicesLogin = true;
-    else if (EqualsIgnoringAsciiCase(command, "JOIN"))
-        m_refusedJoin = true;
-}
-
-void CServerConnection::OnWelcome()
-{
-    m_welcomed = true;
-    const bool servicesLogin = m_refusedServicesLogin;
-    const bool join = m_refusedJoin;
-    m_refusedServicesLogin = m_refusedJoin = false;
-    if (servicesLogin || join)
-        m_events.OnSendAgainAfterWelcome(servicesLogin, join);
-}
-
-void CServerConnection::ForgetRegistration()
-{
-    m_welcomed = false;
-    m_refusedServicesLogin = m_refusedJoin = false;
-}
-
-bool CServerConnection::TakeCtcpAnswerTurn()
-{
-    return TakeCtcpAnswer(m_answersFullAt, g_pfnSendTicks());
 }

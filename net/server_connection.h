@@ -63,14 +63,14 @@ public:
     void FinishSending();
     void OnSocketWrite();
 
-    // Registration: commands the server refused with 451 before its
-    // welcome are asked for again after it.
+    // Registration (net/registration.cpp): commands the server refused
+    // with 451 before its welcome are asked for again after it.
     void OnNotRegistered(const char* rest);
     void OnWelcome();
     bool IsRegistered() const { return m_welcomed; }
     void ForgetRegistration();
-    // CTCP answers are paced per connection: false when one would go
-    // beyond the pace.
+    // CTCP answers are paced per connection (net/send_line.cpp): false
+    // when one would go beyond the pace.
     bool TakeCtcpAnswerTurn();
     void ForgetCtcpAnswers() { m_answersFullAt = 0; }
 
