@@ -53,7 +53,7 @@ CIrcClient::~CIrcClient()
     CancelScrollbackCheck(m_hDialog);
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.
-    if (m_socket != 0 || PendingLookup()) {
+    if (Server()) {
         FinishSending();
         EndConnection();
     }

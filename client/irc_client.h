@@ -6,27 +6,13 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "net/window_messages.h"
 #include "protocol/ctcp.h"
 
 #include <stdarg.h>
 #include <stdint.h>
 
-class CCertificateCheck;
-class CHostLookup;
-class CTlsSession;
-
-// Posted by Windows Sockets to the chat dialog: wParam is the socket itself,
-// the low word of lParam the event, the high word its error code.
-enum { WM_SOCKET_EVENT = 7576 };
-// Posted by the name lookup's worker to the chat dialog: wParam is the
-// request (net/host_lookup.h).
-enum { WM_HOST_RESOLVED = 7577 };
-// Posted by the certificate check's worker to the chat dialog: wParam is
-// the request (net/certificate_check.h).
-enum { WM_CERTIFICATE_CHECKED = 7579 };
-// The chat dialog's timers: the outgoing queue's pace, and the TLS
-// handshake's time limit.
-enum { kSendTimer = 1, kHandshakeTimer = 2 };
+class CServerConnection;
 
 enum { kMaxTabs = 100 };
 
@@ -53,14 +39,11 @@ public:
     bool IsOwnSocket(SOCKET socket) const;
     HWND GetControl(int id) const;
 
-    // Server connection.
+    // Server connection: the window's one CServerConnection, owned by its
+    // CChatConnection (client/chat_connection.h).
     // tls: the user asked for an encrypted connection (client/login_rules.h).
     bool Connect(unsigned short port, bool tls);
-    void SelectSocketEvents();
     INT_PTR OnSocketEvent(HWND dialog, WPARAM wParam, LPARAM lParam);
-    void OnSocketRead();
-    void OnSocketConnect(int error);
-    void OnSocketClose();
     // The answer to Connect's name lookup; 1 when it was this window's.
     INT_PTR OnHostResolved(WPARAM request);
     // The server certificate's verdict; 1 when it was this window's.
@@ -72,12 +55,18 @@ public:
     // bytes queued. Lines go out as the socket and the pace allow.
     int SendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void OnSocketWrite();
-    // The dialog's own timers; 0 for any other timer.
+    // The connection's timers (net/window_messages.h); 0 for any other
+    // timer, and when there is no connection.
     INT_PTR OnDialogTimer(WPARAM id);
     void FillServerList();
     // Says goodbye and ends the connection at once, without waiting for the
     // server's close: the window is back on the login panel.
     void LeaveServer();
+    // A connection attempt that failed: its line is shown already; the
+    // login panel comes back with the server tab in sight.
+    void AbandonConnection();
+    // The server closed the connection: the login panel comes back.
+    void OnConnectionClosed();
 
     // Registration and services login.
     void SendRegistration();
@@ -216,47 +205,12 @@ public:
     int32_t m_tabHighWater;
 
 private:
-    struct ConnectionSends;
-
-    static bool DispatchReceivedLine(void* client);
+    // Ends every part of the connection; the record shows none.
     void EndConnection();
-    // A connection attempt that failed: its line is shown already; the
-    // login panel comes back with the server tab in sight.
-    void AbandonConnection();
-    bool OpenSocket(in_addr address, unsigned short port, bool tls);
-    // The connection's name lookup while it waits for its answer.
-    CHostLookup* PendingLookup() const;
-    // Lets go of a lookup still waiting; false when there was none.
-    bool ForgetHostLookup();
-    // Reads the server's plain text, decrypted on a TLS connection.
-    int ReceiveFromServer(char* bytes, int capacity);
-
-    // TLS on the connection (net/tls_connection.cpp).
-    CTlsSession* Tls() const;
-    void OpenTlsSession();
-    void CloseTlsSession();
-    void StartTlsHandshake();
-    void ContinueTlsHandshake(bool closed);
-    void OnTlsEstablished();
-    // The certificate's check while it waits for its answer.
-    CCertificateCheck* PendingCertificateCheck() const;
-    void ForgetCertificateCheck();
-    void RefuseTlsConnection();
-    void OnHandshakeTimer();
-    // Buffered TLS input has no FD_READ of its own: one is posted for it.
-    void AnnounceBufferedInput();
-
-    // The outgoing queue of the connection (net/send_line.cpp).
-    ConnectionSends* Sends() const;
-    void OpenSendQueue();
-    void CloseSendQueue();
-    int QueueLines(const char* text);
-    bool CanQueueTypedLines(size_t count, size_t bytes) const;
-    void FlushSendQueue();
-    void ShowWaitingLines(const char* tab);
-    void SendQuitFirst(const char* quitLine);
-    // The connection is about to end for good: what a full socket held
-    // back (the QUIT, the rest of a line, TLS records) goes first.
+    // The window's connection, or NULL.
+    CServerConnection* Server() const;
+    // The record's fields show the connection's socket and pending line.
+    void MirrorConnection();
     void FinishSending();
 };
 

@@ -16,7 +16,10 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN})
 # module that holds them).
 add_library(talvo_objects OBJECT
     ${TALVO_CORE_SOURCES}
+    client/chat_connection.cpp
     client/client_window.cpp
+    client/commands.cpp
+    client/connection.cpp
     client/control_font.cpp
     client/input_paste.cpp
     client/typed_text.cpp
@@ -26,16 +29,15 @@ add_library(talvo_objects OBJECT
     client/message_box.cpp
     client/paint.cpp
     client/port_field.cpp
+    client/registration.cpp
+    client/server_list.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/certificate_check.cpp
-    net/commands.cpp
-    net/connection.cpp
     net/host_lookup.cpp
     net/registration.cpp
     net/send_line.cpp
-    net/server_list.cpp
-    net/socket_events.cpp
+    net/server_connection.cpp
     net/tls_connection.cpp
     net/tls_session.cpp
     net/worker_request.cpp

@@ -3,7 +3,7 @@
 #define CERT_CHAIN_PARA_HAS_EXTRA_FIELDS
 #include "net/certificate_check.h"
 
-#include "client/irc_client.h"
+#include "net/window_messages.h"
 #include "net/certificate_verdict.h"
 
 #include <wchar.h>

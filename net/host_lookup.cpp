@@ -1,6 +1,6 @@
 #include "net/host_lookup.h"
 
-#include "client/irc_client.h"
+#include "net/window_messages.h"
 #include "protocol/tokens.h"
 
 #include <ws2tcpip.h>

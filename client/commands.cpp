@@ -1,6 +1,7 @@
 // The input line and the commands the client sends on the user's behalf.
 #include "client/irc_client.h"
 
+#include "client/chat_connection.h"
 #include "client/control_ids.h"
 #include "client/typed_text.h"
 #include "net/outgoing_text.h"
@@ -50,7 +51,8 @@ bool CIrcClient::SendInputLine(const char* text)
     size_t length;
     for (const char* rest = text; NextMessagePiece(&rest, limit, &piece, &length); ++count)
         bytes += overhead + length;
-    if (!CanQueueTypedLines(count, bytes)) {
+    CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    if (chat && !chat->Server().CanQueueTypedLines(count, bytes)) {
         m_ownLinePending = 0;  // the line below is the client's, not the user's
         PrintLine(output, "\r\n%s*** Текст не отправлен: слишком много строк ещё ждут отправки",
                   COLOUR_ERROR);
@@ -66,7 +68,10 @@ bool CIrcClient::SendInputLine(const char* text)
         PrintLine(output, "\r\n%s<%s> %.*s", COLOUR_CHAT, m_szNick, (int)length, piece);
         SendLine("PRIVMSG %s :%.*s\r\n", target, (int)length, piece);
     }
-    ShowWaitingLines(target);
+    // Lines the pace holds back are counted in the conversation until they
+    // have all gone.
+    if ((chat = CChatConnection::Of(m_hDialog)))
+        chat->ShowWaitingLines(target);
     return true;
 }
 
@@ -91,5 +96,8 @@ void CIrcClient::SendQuit(const char* reason)
         return;
     char line[kQueuedLineLimit];
     snprintf(line, sizeof line, "QUIT :%.*s\r\n", (int)(sizeof line - sizeof "QUIT :\r\n"), reason);
-    SendQuitFirst(line);
+    if (CChatConnection* chat = CChatConnection::Of(m_hDialog)) {
+        chat->ForgetWaitingLines();
+        chat->Server().SendQuitFirst(line);
+    }
 }
