@@ -34,3 +34,8 @@ bool TakeToken(const Pace& pace, uint32_t& fullAt, uint32_t now)
         fullAt = 1;
     return true;
 }
+
+bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now)
+{
+    return TakeToken(Pace{ kCtcpAnswerBurst, kCtcpAnswerInterval }, fullAt, now);
+}

@@ -19,3 +19,15 @@ uint32_t MillisecondsUntilToken(const Pace& pace, uint32_t fullAt, uint32_t now)
 
 // Takes a token at tick now if one is left; returns whether it did.
 bool TakeToken(const Pace& pace, uint32_t& fullAt, uint32_t now);
+
+// Answers to CTCP requests are paced as a bucket of kCtcpAnswerBurst answers
+// that gets one back every kCtcpAnswerInterval milliseconds. A server that charges
+// two seconds a line and stops reading only beyond ten seconds ahead (RFC 1459
+// flood control) is at most ten seconds ahead after a whole burst and falls
+// back a second with every later answer: whatever a flood asks, the server
+// keeps reading and nothing piles up to an excess flood.
+constexpr uint32_t kCtcpAnswerBurst = 5;
+constexpr uint32_t kCtcpAnswerInterval = 3000;
+
+// Returns whether an answer is left at tick now, and takes it.
+bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now);

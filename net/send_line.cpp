@@ -3,10 +3,10 @@
 // socket takes what it can; FD_WRITE and a window timer send the rest.
 #include "net/server_connection.h"
 
+#include "net/pace.h"
 #include "net/send_clock.h"
 #include "net/send_queue.h"
 #include "net/tls_session.h"
-#include "protocol/ctcp.h"
 #include "protocol/wire_text.h"
 
 #include <string.h>

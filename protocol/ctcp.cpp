@@ -1,6 +1,5 @@
 #include "protocol/ctcp.h"
 
-#include "net/pace.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -101,9 +100,4 @@ int ReadPingSlot(const CtcpMessage& reply, int slots)
         return -1;
     const int slot = ReadCommandNumber(reply.parameter);
     return slot >= 0 && slot < slots ? slot : -1;
-}
-
-bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now)
-{
-    return TakeToken(Pace{ kCtcpAnswerBurst, kCtcpAnswerInterval }, fullAt, now);
 }

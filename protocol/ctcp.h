@@ -50,16 +50,3 @@ enum { kPingSlots = 512 };
 // The number a PING reply carries, read as a decimal number: the index of
 // the send time to measure from, or -1 when it is missing or not below slots.
 int ReadPingSlot(const CtcpMessage& reply, int slots);
-
-// Answers to requests are paced as a bucket of kCtcpAnswerBurst answers that
-// gets one back every kCtcpAnswerInterval milliseconds. A server that charges
-// two seconds a line and stops reading only beyond ten seconds ahead (RFC 1459
-// flood control) is at most ten seconds ahead after a whole burst and falls
-// back a second with every later answer: whatever a flood asks, the server
-// keeps reading and nothing piles up to an excess flood.
-constexpr uint32_t kCtcpAnswerBurst = 5;
-constexpr uint32_t kCtcpAnswerInterval = 3000;
-
-// The bucket is one tick count, fullAt, as net/pace.h keeps it. Returns
-// whether an answer is left at tick now, and takes it.
-bool TakeCtcpAnswer(uint32_t& fullAt, uint32_t now);

@@ -1,4 +1,5 @@
 // CTCP requests and replies: word and parameter, the answer line, the ping number.
+#include "net/pace.h"
 #include "protocol/ctcp.h"
 
 #include <gtest/gtest.h>
