@@ -26,6 +26,7 @@
 #include "client/control_ids.h"
 #include "include/talvo_irc.h"
 #include "net/line_assembler.h"
+#include "net/pace.h"
 #include "protocol/ctcp.h"
 #include "protocol/line_parser.h"
 #include "protocol/tokens.h"

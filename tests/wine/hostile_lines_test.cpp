@@ -1,6 +1,6 @@
 // What the client sends back to hostile lines: the pace of CTCP answers and
 // the length of a PONG.
-#include "protocol/ctcp.h"
+#include "net/pace.h"
 #include "support/chat_fixture.h"
 
 #include <string>
