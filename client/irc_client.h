@@ -145,7 +145,6 @@ public:
     // bounds; a WM_SCROLLBACK request from the output side.
     void KeepScrollbackBounds();
     INT_PTR OnScrollbackMessage(WPARAM request, LPARAM output);
-    void ShowStoredLines(HWND output);
 
     // Layout and skin.
     void FitToWindow(HWND window);

@@ -4,7 +4,7 @@
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
-#include "client/tab_page.h"
+#include "output/page_output.h"
 #include "client/typed_text.h"
 #include "client/user_list.h"
 #include "protocol/wire_text.h"
@@ -72,19 +72,6 @@ void SelectChannelTab(CIrcClient& client)
 }
 
 } // namespace
-
-// The page keeps its output control in its dialog user slot: looking a child
-// up by id asks the window server each time, and every received line needs
-// its output control.
-void RememberOutput(HWND page, HWND output)
-{
-    SetWindowLongPtrA(page, DWLP_USER, (LONG_PTR)output);
-}
-
-HWND OutputOf(HWND page)
-{
-    return page ? (HWND)GetWindowLongPtrA(page, DWLP_USER) : NULL;
-}
 
 void CIrcClient::InitTabControl()
 {

@@ -21,6 +21,7 @@ add_library(talvo_objects OBJECT
     client/commands.cpp
     client/connection.cpp
     client/control_font.cpp
+    client/conversation_scrollback.cpp
     client/input_paste.cpp
     client/typed_text.cpp
     client/irc_client.cpp
@@ -29,6 +30,7 @@ add_library(talvo_objects OBJECT
     client/message_box.cpp
     client/paint.cpp
     client/port_field.cpp
+    client/print_line.cpp
     client/registration.cpp
     client/server_list.cpp
     client/tabs.cpp
@@ -43,7 +45,7 @@ add_library(talvo_objects OBJECT
     net/worker_request.cpp
     output/message_sound.cpp
     output/output_batch.cpp
-    output/print_line.cpp
+    output/page_output.cpp
     output/rich_stream.cpp
     output/scrollback_control.cpp
     ${TALVO_LINE_HANDLERS}

@@ -1,7 +1,8 @@
 #include "output/scrollback_control.h"
 
-#include "client/irc_client.h"
-#include "client/tab_page.h"
+#include <richedit.h>
+
+#include "output/page_output.h"
 #include "output/rich_stream.h"
 #include "output/scrollback.h"
 
@@ -353,22 +354,9 @@ void CancelScrollbackCheck(HWND dialog)
         RemovePropA(dialog, kCheckPending);
 }
 
-INT_PTR CIrcClient::OnScrollbackMessage(WPARAM request, LPARAM output)
-{
-    if (request == kCheckScrollback) {
-        CancelScrollbackCheck(m_hDialog);
-        KeepScrollbackBounds();
-    } else if (request == kShowStoredLines) {
-        for (int i = 0; i < m_tabCount; ++i)
-            if (GetTabOutput(i) == (HWND)output)
-                ShowStoredLines((HWND)output);
-    }
-    return 1;
-}
-
 // The stored lines come back above what the control shows; the text in
 // view stays where it was.
-void CIrcClient::ShowStoredLines(HWND output)
+void ShowStoredLines(HWND output)
 {
     OutputScrollback* scrollback = ScrollbackOf(output);
     if (!scrollback || scrollback->stored.IsEmpty())
@@ -397,14 +385,15 @@ void CIrcClient::ShowStoredLines(HWND output)
     SendMessageA(fresh, EM_SETSCROLLPOS, 0, (LPARAM)&view);
 }
 
-void CIrcClient::KeepScrollbackBounds()
+void KeepScrollbackBounds(const HWND outputs[], int count)
 {
-    uint32_t kept[kMaxTabs] = {};
-    uint32_t givable[kMaxTabs] = {};
+    if (count > kMaxConversations)
+        count = kMaxConversations;
+    uint32_t kept[kMaxConversations] = {};
+    uint32_t givable[kMaxConversations] = {};
     uint64_t total = 0;
-    const int count = m_tabCount < kMaxTabs ? m_tabCount : kMaxTabs;
     for (int i = 0; i < count; ++i) {
-        HWND output = GetTabOutput(i);
+        HWND output = outputs[i];
         OutputScrollback* scrollback = ScrollbackOf(output);
         if (!scrollback)
             continue;
@@ -429,7 +418,7 @@ void CIrcClient::KeepScrollbackBounds()
         const int i = ChooseConversationToTrim(kept, givable, (size_t)count);
         if (i < 0)
             break;
-        OutputScrollback* scrollback = ScrollbackOf(GetTabOutput(i));
+        OutputScrollback* scrollback = ScrollbackOf(outputs[i]);
         const ScrollbackLimits& limits = LimitsOfTab(i);
         uint32_t removed;
         if (!scrollback->stored.IsEmpty()) {
@@ -442,7 +431,7 @@ void CIrcClient::KeepScrollbackBounds()
             uint32_t leaving = total - target > limits.block ? (uint32_t)(total - target) : limits.block;
             if (leaving > before)
                 leaving = before;
-            ShrinkToNewest(GetTabOutput(i), before - leaving, 0);
+            ShrinkToNewest(outputs[i], before - leaving, 0);
             removed = before - scrollback->shownLines;
         }
         kept[i] -= removed;

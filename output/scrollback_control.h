@@ -23,6 +23,16 @@ void RequestScrollbackCheck(HWND dialog);
 // Forgets a check asked for and not yet made: the dialog is going.
 void CancelScrollbackCheck(HWND dialog);
 
+// The stored lines come back above what the control shows; the text in
+// view stays where it was.
+void ShowStoredLines(HWND output);
+
+// Keeps each conversation's scrollback within its bounds, and the window's
+// (all of them together). outputs[i] is the output of the window's tab i;
+// beyond kMaxConversations none is looked at.
+constexpr int kMaxConversations = 100;
+void KeepScrollbackBounds(const HWND outputs[], int count);
+
 // Posted to the chat dialog: wParam says what, lParam is the output control.
 enum { WM_SCROLLBACK = 7578 };
 enum ScrollbackRequest { kCheckScrollback = 0, kShowStoredLines = 1 };

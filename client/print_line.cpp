@@ -1,4 +1,4 @@
-// Writing one formatted line into a conversation's output control.
+// The window writes one formatted line into a conversation's output control.
 #include "client/irc_client.h"
 
 #include "output/format_walk.h"
