@@ -6,7 +6,7 @@
 #include "client/irc_client.h"
 #include "protocol/chat_window.h"
 
-class CClientWindow final : public ChatWindow {
+class CClientWindow final : public IChatWindow {
 public:
     explicit CClientWindow(CIrcClient& client) : m_client(client) {}
 

@@ -26,7 +26,7 @@ namespace {
 struct Session {
     explicit Session(uint8_t choices);
 
-    RecordingWindow window;
+    CRecordingWindow window;
     char line[2048] = {};
     int32_t lineLength = 0;
 };
@@ -77,7 +77,7 @@ void CheckSent(const std::string& lines, const ParsedLine& line)
 
 // Every line the received one printed went to `conversation`, or was lost
 // when it is not open.
-void CheckWrittenOnlyTo(const RecordingWindow& window, size_t from, const std::string& conversation)
+void CheckWrittenOnlyTo(const CRecordingWindow& window, size_t from, const std::string& conversation)
 {
     const std::string expected = window.Find(conversation) ? conversation : "";
     for (size_t i = from; i < window.printed.size(); ++i)
@@ -97,7 +97,7 @@ void CheckKept(const std::vector<std::string>& before, const std::vector<std::st
     }
 }
 
-void CheckRules(const RecordingWindow& window, const Before& before, const ParsedLine& line)
+void CheckRules(const CRecordingWindow& window, const Before& before, const ParsedLine& line)
 {
     for (size_t i = before.sent; i < window.sent.size(); ++i)
         CheckSent(window.sent[i], line);
@@ -130,7 +130,7 @@ void CheckRules(const RecordingWindow& window, const Before& before, const Parse
 bool HandleLine(void* context)
 {
     Session& session = *static_cast<Session*>(context);
-    RecordingWindow& window = session.window;
+    CRecordingWindow& window = session.window;
     Expect(strlen(session.line) < sizeof session.line);
 
     ParsedLine parsed;

@@ -43,26 +43,26 @@ void LocalTimeText(int64_t seconds, char* text, size_t size)
     CopyText(text, size, kUnknownTime);
 }
 
-RecordingWindow::RecordingWindow(const char* ownNick, const char* serverName, const char* channelName)
+CRecordingWindow::CRecordingWindow(const char* ownNick, const char* serverName, const char* channelName)
     : nick(ownNick), server(serverName), channel(channelName)
 {
 }
 
-void RecordingWindow::SetChannelName(const char* name)
+void CRecordingWindow::SetChannelName(const char* name)
 {
     char copy[1027];
     CopyText(copy, sizeof copy, name);
     channel = copy;
 }
 
-void RecordingWindow::ChangeOwnNick(const char* name)
+void CRecordingWindow::ChangeOwnNick(const char* name)
 {
     char copy[1027];
     CopyText(copy, sizeof copy, name);
     nick = copy;
 }
 
-Conversation* RecordingWindow::FindConversation(const char* name)
+Conversation* CRecordingWindow::FindConversation(const char* name)
 {
     if (!name || !name[0])
         return nullptr;
@@ -73,7 +73,7 @@ Conversation* RecordingWindow::FindConversation(const char* name)
     return nullptr;
 }
 
-const RecordedConversation* RecordingWindow::Find(const std::string& name) const
+const RecordedConversation* CRecordingWindow::Find(const std::string& name) const
 {
     if (name.empty())
         return nullptr;
@@ -84,7 +84,7 @@ const RecordedConversation* RecordingWindow::Find(const std::string& name) const
     return nullptr;
 }
 
-void RecordingWindow::OpenConversation(const char* name)
+void CRecordingWindow::OpenConversation(const char* name)
 {
     int open = 0;
     for (const RecordedConversation& conversation : conversations)
@@ -100,12 +100,12 @@ void RecordingWindow::OpenConversation(const char* name)
     inputEnabled = true;
 }
 
-const char* RecordingWindow::SelectedConversationName() const
+const char* CRecordingWindow::SelectedConversationName() const
 {
     return selected >= 0 && conversations[selected].open ? conversations[selected].name.c_str() : "";
 }
 
-void RecordingWindow::MarkActivity(Conversation* conversation)
+void CRecordingWindow::MarkActivity(Conversation* conversation)
 {
     const int index = IndexOf(conversation);
     if (index >= 0 && index < (int)conversations.size() && conversations[index].open && index != selected)
@@ -115,7 +115,7 @@ void RecordingWindow::MarkActivity(Conversation* conversation)
 // As the module's: the format is the module's text in code page 1251 (as its
 // literals are compiled), formatted in the line's encoding and walked into
 // the control in order, never past the line's size.
-void RecordingWindow::PrintLineArgs(Conversation* conversation, const char* format, va_list args)
+void CRecordingWindow::PrintLineArgs(Conversation* conversation, const char* format, va_list args)
 {
     char moduleFormat[1024];
     Utf8ToCp1251(format, strlen(format), moduleFormat, sizeof moduleFormat);
@@ -142,13 +142,13 @@ void RecordingWindow::PrintLineArgs(Conversation* conversation, const char* form
         conversations[index].lines.push_back(shown);
 }
 
-void RecordingWindow::AddUser(const char* entry)
+void CRecordingWindow::AddUser(const char* entry)
 {
     if (users.size() < kMaxUsers)
         users.push_back(FirstWord(entry));
 }
 
-void RecordingWindow::AddUserNames(const char* names)
+void CRecordingWindow::AddUserNames(const char* names)
 {
     WordReader words(names);
     char name[kNickSize];
@@ -159,7 +159,7 @@ void RecordingWindow::AddUserNames(const char* names)
 }
 
 // As the list box: the plain entry first, then the operator's, then the voiced one.
-bool RecordingWindow::RemoveUser(const char* nick)
+bool CRecordingWindow::RemoveUser(const char* nick)
 {
     const std::string name = FirstWord(nick);
     for (const std::string& form : { name, "@" + name, "+" + name }) {
@@ -173,7 +173,7 @@ bool RecordingWindow::RemoveUser(const char* nick)
     return false;
 }
 
-bool RecordingWindow::IsListed(const char* entry) const
+bool CRecordingWindow::IsListed(const char* entry) const
 {
     for (const std::string& user : users) {
         if (user == entry)
@@ -182,7 +182,7 @@ bool RecordingWindow::IsListed(const char* entry) const
     return false;
 }
 
-bool RecordingWindow::OpenNamesReply()
+bool CRecordingWindow::OpenNamesReply()
 {
     if (namesOpen)
         return false;
@@ -190,26 +190,26 @@ bool RecordingWindow::OpenNamesReply()
     return true;
 }
 
-bool RecordingWindow::SendPacedAnswer(const char* answer)
+bool CRecordingWindow::SendPacedAnswer(const char* answer)
 {
     sent.push_back(answer);
     return true;
 }
 
-int64_t RecordingWindow::PingSendTime(int slot) const
+int64_t CRecordingWindow::PingSendTime(int slot) const
 {
     const auto found = pingTimes.find(slot);
     return found == pingTimes.end() ? 0 : found->second;
 }
 
-void RecordingWindow::ReturnToLoginPanel()
+void CRecordingWindow::ReturnToLoginPanel()
 {
     users.clear();
     CloseAllButServer();
     onLoginPanel = true;
 }
 
-void RecordingWindow::LeaveForLoginPanel()
+void CRecordingWindow::LeaveForLoginPanel()
 {
     ReturnToLoginPanel();
     sent.push_back("QUIT :leaving\r\n");
@@ -218,13 +218,13 @@ void RecordingWindow::LeaveForLoginPanel()
     namesOpen = false;
 }
 
-void RecordingWindow::PlayMessageSound()
+void CRecordingWindow::PlayMessageSound()
 {
     if (soundOn)
         ++sounds;
 }
 
-void RecordingWindow::CloseAllButServer()
+void CRecordingWindow::CloseAllButServer()
 {
     selected = -1;
     for (size_t i = 0; i < conversations.size(); ++i) {

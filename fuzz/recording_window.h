@@ -24,9 +24,9 @@ struct RecordedLine {
     std::string text;
 };
 
-class RecordingWindow final : public ChatWindow {
+class CRecordingWindow final : public IChatWindow {
 public:
-    RecordingWindow(const char* nick, const char* server, const char* channel);
+    CRecordingWindow(const char* nick, const char* server, const char* channel);
 
     const char* OwnNick() const override { return nick.c_str(); }
     const char* ServerName() const override { return server.c_str(); }

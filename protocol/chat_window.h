@@ -10,7 +10,7 @@
 // null for none. A line printed into none is lost.
 struct Conversation;
 
-class ChatWindow {
+class IChatWindow {
 public:
     // The nick the server knows the user by, the server's name (its tab's
     // too) and the channel the user is on.
@@ -86,5 +86,5 @@ public:
     virtual void PlayMessageSound() = 0;
 
 protected:
-    ~ChatWindow() = default;
+    ~IChatWindow() = default;
 };

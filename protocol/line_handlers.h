@@ -2,25 +2,25 @@
 // conversation the line chose and acts on the window.
 #pragma once
 
-class ChatWindow;
+class IChatWindow;
 struct Conversation;
 struct ParsedLine;
 
 // Lines without a prefix (server_lines.cpp).
-void HandleServerLine(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void HandleServerLine(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
 
 // Membership (membership.cpp).
-void OnJoin(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnKick(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnMode(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnNick(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnPart(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnQuit(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnTopic(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnJoin(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnKick(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnMode(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnNick(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnPart(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnQuit(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnTopic(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
 
 // Messages and CTCP (messages.cpp).
-void OnPrivmsg(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
-void OnNotice(ChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
 
 // Numeric replies (numerics.cpp).
-void OnNumericReply(ChatWindow& window, int numeric, const ParsedLine& line, Conversation* conversation);
+void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Conversation* conversation);

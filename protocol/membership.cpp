@@ -14,19 +14,19 @@ namespace {
 
 enum { kNickSize = 1024 };
 
-bool IsOwnNick(const ChatWindow& window, const char* nick)
+bool IsOwnNick(const IChatWindow& window, const char* nick)
 {
     return EqualsIgnoringAsciiCase(nick, window.OwnNick());
 }
 
-bool IsSelectedTab(const ChatWindow& window, const char* name)
+bool IsSelectedTab(const IChatWindow& window, const char* name)
 {
     return strcmp(window.SelectedConversationName(), name) == 0;
 }
 
 // Only a nick change carries an operator's mark from the removed nick to the
 // added one; a voiced user's new nick is listed plain.
-void AddRenamedUser(ChatWindow& window, bool wasOperator, const char* nick)
+void AddRenamedUser(IChatWindow& window, bool wasOperator, const char* nick)
 {
     char entry[kNickSize];
     snprintf(entry, sizeof entry, "%s%s", wasOperator ? "@" : "", nick);
@@ -49,7 +49,7 @@ const MarkMode kMarkModes[] = {
 
 // Applies a mark mode to the list. False when the mode changes nothing the
 // user should hear of: the mark is already there.
-bool ApplyMarkMode(ChatWindow& window, const char* word, const char* nick)
+bool ApplyMarkMode(IChatWindow& window, const char* word, const char* nick)
 {
     for (const MarkMode& mode : kMarkModes) {
         if (strcmp(word, mode.word) != 0)
@@ -73,7 +73,7 @@ bool ApplyMarkMode(ChatWindow& window, const char* word, const char* nick)
 
 } // namespace
 
-void OnJoin(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnJoin(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsOwnNick(window, line.sender)) {
         // The line goes to the tab of the channel left behind.
@@ -94,7 +94,7 @@ void OnJoin(ChatWindow& window, const ParsedLine& line, Conversation* conversati
         window.EnableInput(true);
 }
 
-void OnPart(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnPart(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsOwnNick(window, line.sender))
         return;
@@ -102,7 +102,7 @@ void OnPart(ChatWindow& window, const ParsedLine& line, Conversation* conversati
     window.PrintLine(conversation, "\r\n%s*** %s уходит", COLOUR_CONNECTION, line.sender);
 }
 
-void OnQuit(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnQuit(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     // The quit message's first word is the line's target, hence lowercased.
     window.PrintLine(conversation, "\r\n%s*** %s (%s %s) выходит", COLOUR_CONNECTION, line.sender,
@@ -117,7 +117,7 @@ void OnQuit(ChatWindow& window, const ParsedLine& line, Conversation* conversati
         window.EnableInput(false);
 }
 
-void OnKick(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnKick(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     WordReader words(line.rest);
     char victim[kNickSize];
@@ -143,7 +143,7 @@ void OnKick(ChatWindow& window, const ParsedLine& line, Conversation* conversati
     window.LeaveForLoginPanel();
 }
 
-void OnNick(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnNick(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     const char* newNick = line.target;
     if (IsOwnNick(window, line.sender)) {
@@ -164,7 +164,7 @@ void OnNick(ChatWindow& window, const ParsedLine& line, Conversation* conversati
     window.EnableInput(!talksToOldNick);
 }
 
-void OnMode(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnMode(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     // User modes are not shown.
     if (line.target[0] != '#')
@@ -184,7 +184,7 @@ void OnMode(ChatWindow& window, const ParsedLine& line, Conversation* conversati
     window.PrintLine(conversation, "\r\n%s*** ChanServ sets mode: %s %s", COLOUR_EVENT, mode, parameter);
 }
 
-void OnTopic(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnTopic(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     window.SetChannelName(line.target);
     window.PrintLine(conversation, "\r\n%s*** %s изменил тему на '%s'", COLOUR_EVENT, line.sender,

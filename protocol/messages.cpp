@@ -18,7 +18,7 @@ const char kVersionAnswer[] = "Talvo IRC module";
 // Answers go out through "%s": nothing from the network is ever a format.
 // Requests beyond the pace, or from a sender no answer can address alone,
 // are still shown, only not answered.
-void SendCtcpAnswer(ChatWindow& window, const char* nick, const char* word, const char* parameter)
+void SendCtcpAnswer(IChatWindow& window, const char* nick, const char* word, const char* parameter)
 {
     char answer[kCtcpAnswerLimit + 1];
     if (ComposeCtcpAnswer(answer, sizeof answer, nick, word, parameter) != 0)
@@ -26,7 +26,7 @@ void SendCtcpAnswer(ChatWindow& window, const char* nick, const char* word, cons
 }
 
 // Requests neither mark their tab nor play the sound.
-void OnCtcpRequest(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnCtcpRequest(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     CtcpMessage request;
     CutCtcpRequest(line.rest, request);
@@ -52,7 +52,7 @@ void OnCtcpRequest(ChatWindow& window, const ParsedLine& line, Conversation* con
     }
 }
 
-void OnCtcpReply(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnCtcpReply(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     CtcpMessage reply;
     CutCtcpReply(line.rest, reply);
@@ -73,7 +73,7 @@ void OnCtcpReply(ChatWindow& window, const ParsedLine& line, Conversation* conve
 
 } // namespace
 
-void OnPrivmsg(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsCtcp(line.rest)) {
         OnCtcpRequest(window, line, conversation);
@@ -93,7 +93,7 @@ void OnPrivmsg(ChatWindow& window, const ParsedLine& line, Conversation* convers
         window.PlayMessageSound();
 }
 
-void OnNotice(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsCtcp(line.rest)) {
         OnCtcpReply(window, line, conversation);

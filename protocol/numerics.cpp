@@ -16,7 +16,7 @@ enum { kWelcome = 1, kNotRegistered = 451 };
 
 } // namespace
 
-void OnNumericReply(ChatWindow& window, int numeric, const ParsedLine& line, Conversation* conversation)
+void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Conversation* conversation)
 {
     const NumericKind kind = ClassifyNumeric(numeric);
     NumericPieces pieces;

@@ -11,7 +11,7 @@
 
 namespace {
 
-Conversation* ChooseConversation(ChatWindow& window, const ParsedLine& line, Conversation* server)
+Conversation* ChooseConversation(IChatWindow& window, const ParsedLine& line, Conversation* server)
 {
     switch (ChooseOutputTab(line, window.OwnNick(), server != nullptr)) {
     case OutputTab::Server:
@@ -31,7 +31,7 @@ Conversation* ChooseConversation(ChatWindow& window, const ParsedLine& line, Con
     return nullptr;
 }
 
-void DispatchPrefixedLine(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void DispatchPrefixedLine(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     const int numeric = ReadCommandNumber(line.command);
     if (numeric != 0) {
@@ -39,7 +39,7 @@ void DispatchPrefixedLine(ChatWindow& window, const ParsedLine& line, Conversati
         return;
     }
 
-    typedef void (*Handler)(ChatWindow&, const ParsedLine&, Conversation*);
+    typedef void (*Handler)(IChatWindow&, const ParsedLine&, Conversation*);
     static const struct {
         const char* command;
         Handler handler;
@@ -65,7 +65,7 @@ void DispatchPrefixedLine(ChatWindow& window, const ParsedLine& line, Conversati
 
 } // namespace
 
-void HandleReceivedLine(ChatWindow& window, char* text, size_t capacity)
+void HandleReceivedLine(IChatWindow& window, char* text, size_t capacity)
 {
     Conversation* server = window.FindConversation(window.ServerName());
 

@@ -4,8 +4,8 @@
 
 #include <stddef.h>
 
-class ChatWindow;
+class IChatWindow;
 
 // `line` is NUL-terminated in a buffer of `capacity` bytes; a torn
 // character at the end of a full buffer is dropped from it.
-void HandleReceivedLine(ChatWindow& window, char* line, size_t capacity);
+void HandleReceivedLine(IChatWindow& window, char* line, size_t capacity);

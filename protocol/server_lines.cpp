@@ -8,7 +8,7 @@
 
 #include <stdio.h>
 
-void HandleServerLine(ChatWindow& window, const ParsedLine& line, Conversation* conversation)
+void HandleServerLine(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (EqualsIgnoringAsciiCase(line.command, "NOTICE")) {
         // An AUTH notice's text starts with "***", cut off as the third token;

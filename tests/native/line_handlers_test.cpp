@@ -40,7 +40,7 @@ class LineHandlers : public ::testing::TestWithParam<HandlerRow> {};
 TEST_P(LineHandlers, ShowSendAndList)
 {
     const HandlerRow& row = GetParam();
-    RecordingWindow window("tester", "irc.test", "#marketbay");
+    CRecordingWindow window("tester", "irc.test", "#marketbay");
     for (const char* name : { "irc.test", "#marketbay" })
         window.OpenConversation(name);
     WordReader talks(row.talks);
