@@ -22,6 +22,8 @@ public:
     CChatConnection& operator=(const CChatConnection&) = delete;
 
     CServerConnection& Server() const { return *m_pServer; }
+    // The link being made replaces one that dropped: the session goes on.
+    bool IsReconnect() const { return false; }
 
     // Typed lines the pace holds back are counted in tab until they have
     // all gone; a QUIT drops them, and nothing more is said of them.
