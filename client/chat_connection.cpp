@@ -2,6 +2,7 @@
 
 #include "client/control_ids.h"
 #include "client/irc_client.h"
+#include "client/drop_reasons.h"
 #include "client/redraw_pause.h"
 #include "output/output_batch.h"
 #include "protocol/colours.h"
@@ -55,20 +56,23 @@ static_assert(kTlsLongestHostName == 253, "the line of HostTooLong names the lim
 
 } // namespace
 
-CChatConnection::CChatConnection(CIrcClient& client) : m_client(client), m_pServer(NULL), m_szWaitingTab() {}
+CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool tls)
+    : m_client(client), m_pServer(NULL), m_port(port), m_tls(tls), m_delay(), m_reconnectAt(0),
+      m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab()
+{
+}
 
 CChatConnection::~CChatConnection()
 {
+    KillTimer(m_client.m_hDialog, kReconnectTimer);
     delete m_pServer;
 }
 
 CChatConnection* CChatConnection::Start(CIrcClient& client, unsigned short port, bool tls)
 {
-    CChatConnection* chat = new CChatConnection(client);
+    CChatConnection* chat = new CChatConnection(client, port, tls);
     ConnectionFailure failure = ConnectionFailure::Socket;
-    chat->m_pServer = CServerConnection::Start(client.m_hDialog, *chat, client.m_szServer, port, tls, client.m_ioBuf,
-                                               sizeof client.m_ioBuf, &failure);
-    if (!chat->m_pServer) {
+    if (!chat->StartLink(&failure)) {
         const FailureReport report = { failure, TlsRefusal::None, 0 };
         chat->ShowFailure(report);
         delete chat;
@@ -76,6 +80,13 @@ CChatConnection* CChatConnection::Start(CIrcClient& client, unsigned short port,
     }
     SetPropA(client.m_hDialog, kConnectionProperty, (HANDLE)chat);
     return chat;
+}
+
+bool CChatConnection::StartLink(ConnectionFailure* failure)
+{
+    m_pServer = CServerConnection::Start(m_client.m_hDialog, *this, m_client.m_szServer, m_port, m_tls,
+                                         m_client.m_ioBuf, sizeof m_client.m_ioBuf, failure);
+    return m_pServer != NULL;
 }
 
 CChatConnection* CChatConnection::Of(HWND dialog)
@@ -90,7 +101,7 @@ void CChatConnection::End(HWND dialog)
 
 void CChatConnection::ShowWaitingLines(const char* tab)
 {
-    const size_t waiting = m_pServer->CountWaitingLines();
+    const size_t waiting = m_pServer ? m_pServer->CountWaitingLines() : 0;
     if (waiting == 0)
         return;
     m_client.PrintLine(m_client.FindTab(tab), "\r\n%s*** Строк в очереди на отправку: %u (по одной в 2 секунды)",
@@ -142,17 +153,29 @@ void CChatConnection::OnTextArrived()
     client.KeepScrollbackBounds();
 }
 
+// A refused certificate would be refused again: it ends the session.
 void CChatConnection::OnFailed(const FailureReport& report)
 {
+    if (MayReconnect() && !IsCertificateRefusal(report.refusal)) {
+        DropLink(DescribeFailure(report.failure));
+        return;
+    }
     ShowFailure(report);
     m_client.AbandonConnection();
 }
 
-void CChatConnection::OnClosed(bool tlsError)
+void CChatConnection::OnClosed(CloseReason reason)
 {
-    if (tlsError)
-        m_client.PrintLine(m_client.FindTab(m_client.m_szServer),
-                           "\r\n%s*** Ошибка зашифрованного соединения. Соединение разорвано.", COLOUR_CONNECTION);
+    if (MayReconnect()) {
+        DropLink(m_szDropReason[0] ? m_szDropReason : DescribeClose(reason));
+        return;
+    }
+    HWND serverOutput = m_client.FindTab(m_client.m_szServer);
+    if (reason == CloseReason::TlsError)
+        m_client.PrintLine(serverOutput, "\r\n%s*** Ошибка зашифрованного соединения. Соединение разорвано.",
+                           COLOUR_CONNECTION);
+    else if (reason == CloseReason::NoAnswer)
+        m_client.PrintLine(serverOutput, "\r\n%s*** Сервер не отвечает. Соединение разорвано.", COLOUR_CONNECTION);
     m_client.OnConnectionClosed();
 }
 

@@ -1,8 +1,11 @@
-// The window's side of its server connection: it owns the connection, shows
-// in the tabs what the connection's events mean, and keeps what the window
-// remembers of it. The dialog reaches it through one window property.
+// The window's session with its server: it owns the current connection,
+// shows in the tabs what the connection's events mean, and keeps what the
+// window remembers of it. A registered link that drops is made again after
+// a growing wait (client/reconnect.cpp); the session survives it. The
+// dialog reaches it through one window property.
 #pragma once
 
+#include "net/reconnect_delay.h"
 #include "net/server_connection.h"
 
 class CIrcClient;
@@ -21,9 +24,20 @@ public:
     CChatConnection(const CChatConnection&) = delete;
     CChatConnection& operator=(const CChatConnection&) = delete;
 
-    CServerConnection& Server() const { return *m_pServer; }
+    // NULL while the session waits to make its link again.
+    CServerConnection* Server() const { return m_pServer; }
     // The link being made replaces one that dropped: the session goes on.
-    bool IsReconnect() const { return false; }
+    bool IsReconnect() const { return m_replacesDropped; }
+    // A drop of the link would be made good: the session was welcomed and
+    // the server has not ended it.
+    bool MayReconnect() const;
+    // The server ended the session (a ban, a wrong password): no new link.
+    void EndSession() { m_sessionEnded = true; }
+    // The server's ERROR: its text is the reason of the close that follows.
+    void NoteDropReason(const char* reason);
+    void OnWelcome();
+    // The reconnect timer, or the connection's own.
+    INT_PTR OnTimer(WPARAM id);
 
     // Typed lines the pace holds back are counted in tab until they have
     // all gone; a QUIT drops them, and nothing more is said of them.
@@ -35,17 +49,33 @@ public:
     bool OnLineReceived() override;
     void OnTextArrived() override;
     void OnFailed(const FailureReport& report) override;
-    void OnClosed(bool tlsError) override;
+    void OnClosed(CloseReason reason) override;
     void OnAllLinesSent() override;
     void OnSendAgainAfterWelcome(bool servicesLogin, bool join) override;
 
 private:
-    explicit CChatConnection(CIrcClient& client);
+    CChatConnection(CIrcClient& client, unsigned short port, bool tls);
 
+    bool StartLink(ConnectionFailure* failure);
     void ShowFailure(const FailureReport& report) const;
+    void ShowInTabs(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    // The link is gone (reason in UTF-8): what it still held back is
+    // counted, and the next attempt waits.
+    void DropLink(const char* reason);
+    void WaitForNextAttempt(const char* reason);
+    void OnReconnectTimer();
 
     CIrcClient& m_client;
     CServerConnection* m_pServer;
+    unsigned short m_port;
+    bool m_tls;
+    CReconnectDelay m_delay;
+    // When the next attempt is due (g_pfnSendTicks).
+    uint32_t m_reconnectAt;
+    bool m_replacesDropped;
+    bool m_sessionEnded;
+    // The server's ERROR text, as received, for the close that follows.
+    char m_szDropReason[512];
     // The tab told that typed lines wait.
     char m_szWaitingTab[1024];
 };

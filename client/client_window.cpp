@@ -2,6 +2,7 @@
 // of each received line.
 #include "client/client_window.h"
 
+#include "client/chat_connection.h"
 #include "client/control_ids.h"
 #include "output/message_sound.h"
 #include "protocol/received_line.h"
@@ -97,11 +98,22 @@ int64_t CClientWindow::PingSendTime(int slot) const { return m_client.m_pingTime
 
 void CClientWindow::ReturnToLoginPanel()
 {
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->EndSession();
     m_client.ClearUserList();
     m_client.ResetTabs(false);
     m_client.ResetToLogin();
     // The server closes next: the login panel shows the server tab then.
     m_client.m_showTabsPending = 1;
+}
+
+void CClientWindow::OnServerError(const char* reason)
+{
+    CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
+    if (chat && chat->MayReconnect())
+        chat->NoteDropReason(reason);
+    else
+        ReturnToLoginPanel();
 }
 
 void CClientWindow::LeaveForLoginPanel()

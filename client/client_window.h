@@ -40,6 +40,7 @@ public:
     void OnNotRegistered(const char* rest) override;
     int64_t PingSendTime(int slot) const override;
     void ReturnToLoginPanel() override;
+    void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;
 
     int MessageSoundRequests() const override;

@@ -52,7 +52,7 @@ bool CIrcClient::SendInputLine(const char* text)
     for (const char* rest = text; NextMessagePiece(&rest, limit, &piece, &length); ++count)
         bytes += overhead + length;
     CChatConnection* chat = CChatConnection::Of(m_hDialog);
-    if (chat && !chat->Server().CanQueueTypedLines(count, bytes)) {
+    if (chat && chat->Server() && !chat->Server()->CanQueueTypedLines(count, bytes)) {
         m_ownLinePending = 0;  // the line below is the client's, not the user's
         PrintLine(output, "\r\n%s*** Текст не отправлен: слишком много строк ещё ждут отправки",
                   COLOUR_ERROR);
@@ -96,8 +96,9 @@ void CIrcClient::SendQuit(const char* reason)
         return;
     char line[kQueuedLineLimit];
     snprintf(line, sizeof line, "QUIT :%.*s\r\n", (int)(sizeof line - sizeof "QUIT :\r\n"), reason);
-    if (CChatConnection* chat = CChatConnection::Of(m_hDialog)) {
+    CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    if (chat && chat->Server()) {
         chat->ForgetWaitingLines();
-        chat->Server().SendQuitFirst(line);
+        chat->Server()->SendQuitFirst(line);
     }
 }

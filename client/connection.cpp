@@ -14,7 +14,7 @@
 CServerConnection* CIrcClient::Server() const
 {
     CChatConnection* chat = CChatConnection::Of(m_hDialog);
-    return chat ? &chat->Server() : NULL;
+    return chat ? chat->Server() : NULL;
 }
 
 void CIrcClient::MirrorConnection()
@@ -28,7 +28,7 @@ void CIrcClient::MirrorConnection()
 bool CIrcClient::Connect(unsigned short port, bool tls)
 {
     // A connection left open by "Выйти" (its close not yet seen) ends here.
-    if (Server()) {
+    if (CChatConnection::Of(m_hDialog)) {
         FinishSending();
         EndConnection();
     }
@@ -70,14 +70,16 @@ INT_PTR CIrcClient::OnCertificateChecked(WPARAM request)
 
 INT_PTR CIrcClient::OnDialogTimer(WPARAM id)
 {
-    CServerConnection* server = Server();
-    return server ? server->OnTimer(id) : 0;
+    CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    const INT_PTR handled = chat ? chat->OnTimer(id) : 0;
+    MirrorConnection();
+    return handled;
 }
 
 bool CIrcClient::IsBeingConnected() const
 {
-    const CServerConnection* server = Server();
-    return server && server->IsBeingConnected();
+    const CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    return chat && (!chat->Server() || chat->Server()->IsBeingConnected());
 }
 
 int CIrcClient::SendLine(const char* format, ...)
@@ -130,8 +132,9 @@ void CIrcClient::OnNotRegistered(const char* rest)
 
 void CIrcClient::OnWelcome()
 {
-    if (CServerConnection* server = Server())
-        server->OnWelcome();
+    CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    if (chat && chat->Server())
+        chat->OnWelcome();
 }
 
 bool CIrcClient::IsRegistered() const
@@ -149,10 +152,15 @@ void CIrcClient::ForgetRegistration()
 void CIrcClient::EndConnection()
 {
     CChatConnection::End(m_hDialog);
+    ForgetLink();
+    m_connected = 0;
+}
+
+void CIrcClient::ForgetLink()
+{
     memset(m_ioBuf, 0, sizeof m_ioBuf);
     m_lineLen = 0;
     m_socket = 0;
-    m_connected = 0;
     CloseNamesReply();
 }
 

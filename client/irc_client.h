@@ -48,8 +48,8 @@ public:
     INT_PTR OnHostResolved(WPARAM request);
     // The server certificate's verdict; 1 when it was this window's.
     INT_PTR OnCertificateChecked(WPARAM request);
-    // A connection still being made (name lookup, TLS handshake): nothing
-    // of the user's may go out on it yet.
+    // A connection still being made (name lookup, TLS handshake, the wait
+    // to make a dropped link again): nothing of the user's may go out yet.
     bool IsBeingConnected() const;
     // Formats protocol text into m_sendBuf and queues its lines; returns the
     // bytes queued. Lines go out as the socket and the pace allow.
@@ -67,6 +67,8 @@ public:
     void AbandonConnection();
     // The server closed the connection: the login panel comes back.
     void OnConnectionClosed();
+    // The session's link is gone: the record shows no connection.
+    void ForgetLink();
 
     // Registration and services login.
     void SendRegistration();

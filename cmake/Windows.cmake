@@ -22,6 +22,7 @@ add_library(talvo_objects OBJECT
     client/connection.cpp
     client/control_font.cpp
     client/conversation_scrollback.cpp
+    client/drop_reasons.cpp
     client/input_paste.cpp
     client/typed_text.cpp
     client/irc_client.cpp
@@ -31,12 +32,14 @@ add_library(talvo_objects OBJECT
     client/paint.cpp
     client/port_field.cpp
     client/print_line.cpp
+    client/reconnect.cpp
     client/registration.cpp
     client/server_list.cpp
     client/tabs.cpp
     client/user_list.cpp
     net/certificate_check.cpp
     net/host_lookup.cpp
+    net/liveness.cpp
     net/registration.cpp
     net/send_line.cpp
     net/server_connection.cpp

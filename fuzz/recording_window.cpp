@@ -209,6 +209,14 @@ void CRecordingWindow::ReturnToLoginPanel()
     onLoginPanel = true;
 }
 
+void CRecordingWindow::OnServerError(const char* reason)
+{
+    if (registered)
+        dropReason = reason;
+    else
+        ReturnToLoginPanel();
+}
+
 void CRecordingWindow::LeaveForLoginPanel()
 {
     ReturnToLoginPanel();

@@ -58,6 +58,7 @@ public:
     void OnNotRegistered(const char*) override {}
     int64_t PingSendTime(int slot) const override;
     void ReturnToLoginPanel() override;
+    void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;
 
     int MessageSoundRequests() const override { return sounds; }
@@ -73,6 +74,7 @@ public:
     std::vector<std::string> users;
     std::vector<std::string> sent;  // as given, CR LF included
     std::map<int, int64_t> pingTimes;
+    std::string dropReason;  // a registered session's ERROR: it makes its link again
     int sounds = 0;
     bool soundOn = true;
     bool ownLinePending = false;

@@ -15,6 +15,13 @@ enum class ConnectionFailure {
     TlsRefused,     // the TLS handshake or the certificate refused it
 };
 
+// Why a connection that was made has ended.
+enum class CloseReason {
+    ServerClosed,  // the server closed it
+    TlsError,      // its encryption broke
+    NoAnswer,      // nothing came, not even the answer to our PING
+};
+
 struct FailureReport {
     ConnectionFailure failure;
     TlsRefusal refusal;  // for TlsRefused
@@ -39,8 +46,8 @@ public:
     virtual void OnTextArrived() = 0;
     // A connection being made failed.
     virtual void OnFailed(const FailureReport& report) = 0;
-    // The server closed the connection, or its encryption broke (tlsError).
-    virtual void OnClosed(bool tlsError) = 0;
+    // The connection that was made has ended.
+    virtual void OnClosed(CloseReason reason) = 0;
     // Every line that waited for the pace has gone.
     virtual void OnAllLinesSent() = 0;
     // The server refused these before its welcome and has welcomed us now.

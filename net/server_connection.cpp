@@ -5,6 +5,7 @@
 #include "net/certificate_check.h"
 #include "net/host_lookup.h"
 #include "net/line_assembler.h"
+#include "net/own_ping.h"
 #include "net/send_clock.h"
 #include "net/send_queue.h"
 #include "net/tls_session.h"
@@ -55,7 +56,8 @@ CServerConnection::CServerConnection(HWND window, IConnectionEvents& events, con
                                      size_t capacity)
     : m_hWindow(window), m_events(events), m_pWatch(NULL), m_socket(0), m_pLookup(NULL), m_pTls(NULL),
       m_pCheck(NULL), m_pQueue(NULL), m_pLine(line), m_lineCapacity(capacity), m_lineLen(0), m_arrivedLen(0),
-      m_arrived(), m_readStopped(false), m_welcomed(false), m_refusedServicesLogin(false), m_refusedJoin(false),
+      m_arrived(), m_readStopped(false), m_closedInHandshake(false), m_lastHeardAt(0), m_pinged(false),
+      m_welcomed(false), m_refusedServicesLogin(false), m_refusedJoin(false),
       m_linesWaited(false), m_answersFullAt(0), m_szHost()
 {
     CopyText(m_szHost, sizeof m_szHost, host);
@@ -98,6 +100,7 @@ CServerConnection::~CServerConnection()
     CDeletionWatch::TellDeleted(m_pWatch);
     KillTimer(m_hWindow, kSendTimer);
     KillTimer(m_hWindow, kHandshakeTimer);
+    KillTimer(m_hWindow, kLivenessTimer);
     delete m_pQueue;
     ForgetCertificateCheck();
     delete m_pTls;
@@ -182,6 +185,7 @@ INT_PTR CServerConnection::OnTimer(WPARAM id)
     switch (id) {
     case kSendTimer:      FlushSendQueue();   return 1;
     case kHandshakeTimer: OnHandshakeTimer(); return 1;
+    case kLivenessTimer:  OnLivenessTimer();  return 1;
     default:              return 0;
     }
 }
@@ -194,10 +198,12 @@ void CServerConnection::OnSocketConnect(int error)
     }
     // On TLS registration waits for the handshake and the certificate's
     // check.
-    if (m_pTls)
+    if (m_pTls) {
         StartTlsHandshake();
-    else
-        m_events.OnConnected(NULL);
+        return;
+    }
+    WatchLiveness();
+    m_events.OnConnected(NULL);
 }
 
 void CServerConnection::OnSocketClose()
@@ -206,14 +212,38 @@ void CServerConnection::OnSocketClose()
     if (IsBeingConnected())
         ContinueTlsHandshake(true);
     else
-        m_events.OnClosed(false);
+        TakeLastLinesAndClose();
+}
+
+// The close may come while bytes, or decrypted records, still wait unread:
+// often the server's ERROR saying why. A window that stops reading (the
+// user left) or ends the connection on a line ends the draining too.
+void CServerConnection::TakeLastLinesAndClose()
+{
+    CDeletionWatch watch(*this);
+    m_readStopped = false;
+    while (!m_readStopped) {
+        const int received = ReceiveFromServer(m_arrived, sizeof m_arrived);
+        if (received == 0 && m_pTls && m_pTls->HasBufferedInput())
+            continue;
+        if (received <= 0)
+            break;
+        m_arrivedLen = received;
+        m_events.OnTextArrived();
+        if (watch.Deleted())
+            return;
+    }
+    m_events.OnClosed(CloseReason::ServerClosed);
 }
 
 int CServerConnection::ReceiveFromServer(char* bytes, int capacity)
 {
-    if (m_pTls)
-        return m_pTls->Receive(bytes, capacity);
-    return recv(m_socket, bytes, capacity, 0);
+    const int received = m_pTls ? m_pTls->Receive(bytes, capacity) : recv(m_socket, bytes, capacity, 0);
+    if (received > 0) {
+        m_lastHeardAt = g_pfnSendTicks();
+        m_pinged = false;
+    }
+    return received;
 }
 
 // Windows Sockets posts FD_READ for every arrival, so most of a burst's
@@ -226,7 +256,7 @@ void CServerConnection::OnSocketRead()
     }
     const int received = ReceiveFromServer(m_arrived, sizeof m_arrived);
     if (received < 0 && m_pTls) {
-        m_events.OnClosed(true);
+        m_events.OnClosed(CloseReason::TlsError);
         return;
     }
     // 0 also when the session's share of records for one read held no text.
@@ -268,6 +298,8 @@ bool CServerConnection::DeliverLine(void* context)
 {
     const CDeletionWatch& watch = *static_cast<const CDeletionWatch*>(context);
     CServerConnection& connection = watch.Connection();
+    if (IsOwnPingAnswer(connection.m_pLine))
+        return true;
     const bool goOn = connection.m_events.OnLineReceived();
     if (watch.Deleted())
         return false;

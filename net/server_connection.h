@@ -85,10 +85,15 @@ private:
     void OnSocketRead();
     void OnSocketConnect(int error);
     void OnSocketClose();
+    // Shows what the server sent before its close, then reports the close.
+    void TakeLastLinesAndClose();
     int ReceiveFromServer(char* bytes, int capacity);
     // The line assembler's handler: context is the read's CDeletionWatch.
     static bool DeliverLine(void* context);
     void Fail(ConnectionFailure failure);
+    // A made connection is watched for silence (net/liveness.cpp).
+    void WatchLiveness();
+    void OnLivenessTimer();
 
     // TLS (net/tls_connection.cpp).
     void OpenTlsSession();
@@ -120,6 +125,12 @@ private:
     char m_arrived[1024];
     // The window asked for no more lines of this read.
     bool m_readStopped;
+    // The server's close came with the TLS handshake's last records.
+    bool m_closedInHandshake;
+    // When the server was last heard from (g_pfnSendTicks), and whether our
+    // PING has gone since.
+    uint32_t m_lastHeardAt;
+    bool m_pinged;
     bool m_welcomed;
     bool m_refusedServicesLogin;
     bool m_refusedJoin;

@@ -53,7 +53,10 @@ void CServerConnection::ContinueTlsHandshake(bool closed)
     }
     switch (m_pTls->ContinueHandshake(closed)) {
     case TlsStep::Pending:     return;
-    case TlsStep::Established: OnTlsEstablished(); return;
+    case TlsStep::Established:
+        m_closedInHandshake = closed;
+        OnTlsEstablished();
+        return;
     case TlsStep::Refused:     RefuseTlsConnection(); return;
     }
 }
@@ -91,6 +94,10 @@ INT_PTR CServerConnection::OnCertificateChecked(WPARAM request)
     // The server's bytes that came during the check wait unread, and their
     // FD_READ was not answered by a read: none would come again.
     PostMessageA(m_hWindow, WM_SOCKET_EVENT, (WPARAM)m_socket, WSAMAKESELECTREPLY(FD_READ, 0));
+    // Nor would a close that came with the handshake's last records.
+    if (m_closedInHandshake)
+        PostMessageA(m_hWindow, WM_SOCKET_EVENT, (WPARAM)m_socket, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    WatchLiveness();
     m_events.OnConnected(m_pTls->DescribeProtocol());
     return 1;
 }

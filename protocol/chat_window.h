@@ -71,9 +71,14 @@ public:
     // When the CTCP PING numbered `slot` went out, in seconds since 1970;
     // 0 for never.
     virtual int64_t PingSendTime(int slot) const = 0;
-    // The server ends the session (ERROR) and closes: the login panel comes
-    // back now, the server tab with it once the connection is closed.
+    // The server ends the session (a ban, a wrong password) and closes: the
+    // login panel comes back now, the server tab with it once the connection
+    // is closed.
     virtual void ReturnToLoginPanel() = 0;
+    // The server ends the link (ERROR) and closes: a session that may go on
+    // makes its link again, with reason shown as the drop's; any other ends
+    // as with ReturnToLoginPanel.
+    virtual void OnServerError(const char* reason) = 0;
     // The session is over for the window (kicked, nick refused at
     // registration): it leaves the server, and the login panel comes back
     // with the server tab in sight, saying why.

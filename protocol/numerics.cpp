@@ -12,7 +12,7 @@
 
 namespace {
 
-enum { kWelcome = 1, kNotRegistered = 451 };
+enum { kWelcome = 1, kNotRegistered = 451, kPasswordMismatch = 464, kBannedHere = 465 };
 
 } // namespace
 
@@ -107,4 +107,7 @@ void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Co
         window.OnWelcome();
     else if (numeric == kNotRegistered)
         window.OnNotRegistered(line.rest);
+    // Coming back would be refused the same way: the session ends.
+    else if (numeric == kPasswordMismatch || numeric == kBannedHere)
+        window.ReturnToLoginPanel();
 }

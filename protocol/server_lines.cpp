@@ -7,6 +7,25 @@
 #include "protocol/tokens.h"
 
 #include <stdio.h>
+#include <string.h>
+
+namespace {
+
+// A ban would refuse the next link too: its ERROR ends the session.
+bool NamesBan(const char* reason)
+{
+    static const char* const kBanWords[] = { "k-lined", "g-lined", "z-lined", "banned" };
+    char lowered[512];
+    CopyText(lowered, sizeof lowered, reason);
+    LowerAsciiInPlace(lowered);
+    for (const char* word : kBanWords) {
+        if (strstr(lowered, word))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 void HandleServerLine(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
@@ -22,7 +41,10 @@ void HandleServerLine(IChatWindow& window, const ParsedLine& line, Conversation*
         window.SendLine(pong);
     } else if (EqualsIgnoringAsciiCase(line.command, "ERROR")) {
         window.PrintLine(conversation, "\r\n%s*** %s", COLOUR_NOTICE, line.args);
-        window.ReturnToLoginPanel();
+        if (NamesBan(line.params))
+            window.ReturnToLoginPanel();
+        else
+            window.OnServerError(line.args);
     } else {
         window.PrintLine(conversation, "\r\n[command:%s] %s", line.command, line.params);
     }

@@ -110,7 +110,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 ":op!o@h KICK #marketbay tester :spam",
                 { std::string("#marketbay: ") + kKicked, std::string("irc.test: ") + kKicked },
                 { "QUIT :leaving\r\n" }, {} },
-    HandlerRow{ "the server's ERROR is written in the server tab", "", "alice",
-                "ERROR :Closing link: (tester@h) [Quit]", { "irc.test: *** (tester@h) [Quit]" }, {}, {} }));
+    HandlerRow{ "the server's ERROR is written in the server tab; the session keeps its list for the next link",
+                "", "alice", "ERROR :Closing link: (tester@h) [Quit]", { "irc.test: *** (tester@h) [Quit]" }, {},
+                { "alice" } },
+    HandlerRow{ "a ban's ERROR ends the session", "", "alice", "ERROR :Closing link: (tester@h) [G-Lined]",
+                { "irc.test: *** (tester@h) [G-Lined]" }, {}, {} }));
 
 } // namespace

@@ -54,7 +54,7 @@ public:
     }
     void OnTextArrived() override { m_pConnection->TakeArrivedLines(); }
     void OnFailed(const FailureReport&) override {}
-    void OnClosed(bool) override {}
+    void OnClosed(CloseReason) override {}
     void OnAllLinesSent() override {}
     void OnSendAgainAfterWelcome(bool, bool) override {}
 
