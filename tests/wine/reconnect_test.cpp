@@ -5,6 +5,8 @@
 #include "net/reconnect_delay.h"
 #include "support/chat_fixture.h"
 
+#include <string.h>
+
 #include <string>
 
 namespace {
@@ -62,6 +64,18 @@ protected:
         }, timeoutMs);
     }
     bool AttemptsWithin(DWORD milliseconds) { return AttemptsAfter(milliseconds, 750); }
+
+    // Waits, reading no window message, until the client's socket holds
+    // this many bytes.
+    bool ArriveUnread(size_t bytes)
+    {
+        for (int step = 0; step < 500; ++step, Sleep(10)) {
+            unsigned long waiting = 0;
+            if (ioctlsocket(Client().m_socket, FIONREAD, &waiting) == 0 && waiting >= bytes)
+                return true;
+        }
+        return false;
+    }
 
     HWND Input() const { return GetDlgItem(window.Dialog(), IDC_INPUT); }
 
@@ -168,10 +182,15 @@ TEST_P(SessionEndTest, ReturnsToTheLoginPanelForGood)
         peer.CloseClient();
         ASSERT_TRUE(WaitUntilShown(DropLine("сервер закрыл соединение", 3, 1)));
     }
-    if (row.lines)
+    if (row.lines) {
+        // The close is handled before the read its lines brought: they are
+        // still shown.
         peer.Send(row.lines);
-    else
+        ASSERT_TRUE(ArriveUnread(strlen(row.lines)));
+        Client().OnSocketEvent(window.Dialog(), (WPARAM)Client().m_socket, WSAMAKESELECTREPLY(FD_CLOSE, 0));
+    } else {
         Client().OnLogoutButton();
+    }
     peer.CloseClient();
     ASSERT_TRUE(PumpUntil([&] { return Client().m_socket == 0; }));
     EXPECT_EQ(0, Client().m_loginState);
