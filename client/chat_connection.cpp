@@ -143,6 +143,9 @@ bool CChatConnection::OnLineReceived()
 void CChatConnection::OnTextArrived()
 {
     CIrcClient& client = m_client;
+    // After "Выйти" nothing more is read, not even what came before the close.
+    if (!client.m_connected)
+        return;
     {
         COutputBatch batch(client.m_hDialog);
         CRedrawPause userList(client.GetControl(IDC_USER_LIST));

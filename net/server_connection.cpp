@@ -216,8 +216,8 @@ void CServerConnection::OnSocketClose()
 }
 
 // The close may come while bytes, or decrypted records, still wait unread:
-// often the server's ERROR saying why. A window that stops reading (the
-// user left) or ends the connection on a line ends the draining too.
+// often the server's ERROR saying why. A window that asks for no more lines,
+// or ends the connection on one, ends the draining too.
 void CServerConnection::TakeLastLinesAndClose()
 {
     CDeletionWatch watch(*this);

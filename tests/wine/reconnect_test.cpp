@@ -167,7 +167,8 @@ TEST_F(ReconnectTest, SilentServerIsAskedThenFoundDead)
 struct EndingRow {
     const char* description;
     bool waiting;       // the link had dropped, and the next attempt was being waited for
-    const char* lines;  // the server's last lines before its close; NULL: the user pressed "Выйти"
+    bool logout;        // the user pressed "Выйти" first
+    const char* lines;  // the server's last lines before its close
     const char* shown;  // in the server tab
 };
 
@@ -182,18 +183,19 @@ TEST_P(SessionEndTest, ReturnsToTheLoginPanelForGood)
         peer.CloseClient();
         ASSERT_TRUE(WaitUntilShown(DropLine("сервер закрыл соединение", 3, 1)));
     }
+    if (row.logout)
+        Client().OnLogoutButton();
     if (row.lines) {
         // The close is handled before the read its lines brought: they are
         // still shown.
         peer.Send(row.lines);
         ASSERT_TRUE(ArriveUnread(strlen(row.lines)));
         Client().OnSocketEvent(window.Dialog(), (WPARAM)Client().m_socket, WSAMAKESELECTREPLY(FD_CLOSE, 0));
-    } else {
-        Client().OnLogoutButton();
     }
     peer.CloseClient();
     ASSERT_TRUE(PumpUntil([&] { return Client().m_socket == 0; }));
     EXPECT_EQ(0, Client().m_loginState);
+    EXPECT_EQ(row.logout ? 0 : 1, Client().m_tabCount) << "the server tab says why the server ended it";
     if (row.shown) {
         EXPECT_TRUE(Shows(kServerTab, row.shown)) << window.OutputText(kServerTab);
     }
@@ -201,15 +203,16 @@ TEST_P(SessionEndTest, ReturnsToTheLoginPanelForGood)
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, SessionEndTest, ::testing::Values(
-    EndingRow{ "the user pressed Выйти", false, nullptr, nullptr },
-    EndingRow{ "the user pressed Выйти during the wait", true, nullptr, nullptr },
-    EndingRow{ "wrong server password (464)", false,
+    EndingRow{ "the user pressed Выйти, the server said goodbye", false, true,
+               "ERROR :Closing link: (tester@h) [Quit: leaving]\r\n", nullptr },
+    EndingRow{ "the user pressed Выйти during the wait", true, true, nullptr, nullptr },
+    EndingRow{ "wrong server password (464)", false, false,
                ":irc.test 464 tester :Password incorrect\r\nERROR :Closing link: (tester@h) [Bad password]\r\n",
                "Password incorrect" },
-    EndingRow{ "banned (465)", false,
+    EndingRow{ "banned (465)", false, false,
                ":irc.test 465 tester :You are not welcome here\r\nERROR :Closing link: (tester@h) [Quit]\r\n",
                "*** (tester@h) [Quit]" },
-    EndingRow{ "a ban's ERROR, the last line before the close", false,
+    EndingRow{ "a ban's ERROR, the last line before the close", false, false,
                "ERROR :Closing link: (tester@h) [k-lined: spam]\r\n",
                "*** (tester@h) [k-lined: spam]" }));
 
