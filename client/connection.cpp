@@ -70,8 +70,13 @@ INT_PTR CIrcClient::OnCertificateChecked(WPARAM request)
 
 INT_PTR CIrcClient::OnDialogTimer(WPARAM id)
 {
-    CServerConnection* server = Server();
-    return server ? server->OnTimer(id) : 0;
+    CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    if (!chat)
+        return 0;
+    if (id != kIdentifyTimer)
+        return chat->Server().OnTimer(id);
+    chat->OnIdentifyTimer();
+    return 1;
 }
 
 bool CIrcClient::IsBeingConnected() const

@@ -31,6 +31,7 @@ add_library(talvo_objects OBJECT
     client/paint.cpp
     client/port_field.cpp
     client/print_line.cpp
+    client/reconnect_login.cpp
     client/registration.cpp
     client/server_list.cpp
     client/tabs.cpp

@@ -11,5 +11,6 @@ enum { WM_HOST_RESOLVED = 7577 };
 // Posted by the certificate check's worker to the window: wParam is the
 // request (net/certificate_check.h).
 enum { WM_CERTIFICATE_CHECKED = 7579 };
-// The outgoing queue's pace, and the TLS handshake's time limit.
-enum { kSendTimer = 1, kHandshakeTimer = 2 };
+// The outgoing queue's pace, the TLS handshake's time limit, and the
+// identify that waits for NickServ at a reconnect.
+enum { kSendTimer = 1, kHandshakeTimer = 2, kIdentifyTimer = 3 };
