@@ -16,8 +16,10 @@ enum { kIdentifyRetryMs = 10000, kIdentifyWaitMs = 60000 };
 
 void CChatConnection::StartRegistration()
 {
-    if (m_szUserNick[0])
+    if (m_szUserNick[0]) {
         CopyText(m_client.m_szNick, sizeof m_client.m_szNick, m_szUserNick);
+        m_client.ShowOwnNick();
+    }
     m_szUserNick[0] = '\0';
     m_nickRetries = 0;
     KillTimer(m_client.m_hDialog, kIdentifyTimer);

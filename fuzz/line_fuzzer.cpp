@@ -63,7 +63,8 @@ bool IsStandIn(const std::string& standIn, const std::string& userNick)
 {
     const size_t cut = standIn.find_last_not_of('_') + 1;
     const size_t underscores = standIn.size() - cut;
-    return underscores >= 1 && underscores <= 3 && standIn.size() <= 30 && userNick.compare(0, cut, standIn, 0, cut) == 0;
+    return underscores >= 1 && underscores <= 3 && standIn.size() <= 30 &&
+           userNick.compare(0, cut, standIn, 0, cut) == 0;
 }
 
 // Each line whole, ended by CR LF and by nothing before it, within 512
@@ -71,7 +72,8 @@ bool IsStandIn(const std::string& standIn, const std::string& userNick)
 // ended, a CTCP answer, which goes to the line's sender alone, and at a
 // reconnect a stand-in nick before the welcome, and the identify NickServ's
 // notice lets go, under the user's own nick.
-void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordingWindow& window, const Before& before)
+void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordingWindow& window,
+               const Before& before)
 {
     for (size_t start = 0; start < lines.size();) {
         const size_t end = lines.find_first_of("\r\n", start);
@@ -157,7 +159,8 @@ bool HandleLine(void* context)
     const bool ownNick = parses && EqualsIgnoringAsciiCase(parsed.sender, window.OwnNick());
     const bool apart = parses && parsed.sender != window.channel && parsed.sender != window.server;
     const Before before = { window.printed.size(), window.sent.size(), window.users, window.channel,
-                            window.namesOpen, window.registered, talk && !ownNick && apart ? talk->lines.size() : SIZE_MAX };
+                            window.namesOpen, window.registered,
+                            talk && !ownNick && apart ? talk->lines.size() : SIZE_MAX };
 
     HandleReceivedLine(window, session.line, sizeof session.line);
     // The handlers saw the line as judged: a torn last character dropped.

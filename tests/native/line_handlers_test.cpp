@@ -132,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
     HandlerRow{ "NickServ missing at a reconnect is identified to once it speaks", "", "",
                 ":irc.test 401 tester NickServ :No such nick\r\n:NickServ!s@h NOTICE tester :registered\r\n"
                 ":NickServ!s@h NOTICE tester :again",
-                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered", "irc.test: -NickServ- again" },
+                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered",
+                  "irc.test: -NickServ- again" },
                 { "PRIVMSG NickServ :identify secret\r\n" }, {}, true },
     HandlerRow{ "NickServ missing at the first login is not waited for", "", "",
                 ":irc.test 401 tester NickServ :No such nick\r\n:NickServ!s@h NOTICE tester :registered",
