@@ -58,13 +58,15 @@ static_assert(kTlsLongestHostName == 253, "the line of HostTooLong names the lim
 
 CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool tls)
     : m_client(client), m_pServer(NULL), m_port(port), m_tls(tls), m_delay(), m_reconnectAt(0),
-      m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab()
+      m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab(), m_szUserNick(),
+      m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false)
 {
 }
 
 CChatConnection::~CChatConnection()
 {
     KillTimer(m_client.m_hDialog, kReconnectTimer);
+    KillTimer(m_client.m_hDialog, kIdentifyTimer);
     delete m_pServer;
 }
 
@@ -127,6 +129,7 @@ void CChatConnection::OnConnected(const char* tlsProtocol)
     else if (GetWindowTextLengthA(m_client.GetControl(IDC_PASSWORD)) > 0)
         m_client.PrintLine(serverOutput, "\r\n%s*** Соединение не зашифровано: пароль уйдёт на сервер открытым "
                            "текстом. Для шифрования укажите порт с \"+\" (например, +6697).", COLOUR_CONNECTION);
+    StartRegistration();
     m_client.SendRegistration();
 }
 
@@ -193,7 +196,7 @@ void CChatConnection::OnAllLinesSent()
 void CChatConnection::OnSendAgainAfterWelcome(bool servicesLogin, bool join)
 {
     if (servicesLogin)
-        m_client.SendServicesLogin();
+        SendServicesLogin();
     if (join)
         m_client.SendJoin("#marketbay");
 }

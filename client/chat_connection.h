@@ -39,6 +39,21 @@ public:
     // The reconnect timer, or the connection's own.
     INT_PTR OnTimer(WPARAM id);
 
+    // Registration of a link that replaces a dropped one
+    // (client/reconnect_login.cpp). A new link registers under the user's
+    // own nick again, nothing waiting.
+    void StartRegistration();
+    const char* UserNick() const;
+    int NickRetries() const { return m_nickRetries; }
+    void TryNick(const char* nick);
+    // The server took a nick the user chose.
+    void ForgetStandInNick() { m_szUserNick[0] = '\0'; }
+    // NickServ login, never under a stand-in.
+    void SendServicesLogin();
+    void AwaitNickServ();
+    void OnNickServNotice();
+    void OnIdentifyTimer();
+
     // Typed lines the pace holds back are counted in tab until they have
     // all gone; a QUIT drops them, and nothing more is said of them.
     void ShowWaitingLines(const char* tab);
@@ -78,4 +93,12 @@ private:
     char m_szDropReason[512];
     // The tab told that typed lines wait.
     char m_szWaitingTab[1024];
+    // The user's nick while the link registers under a stand-in ("" when
+    // not), the stand-ins tried, and the identify that waits for NickServ:
+    // since when, and whether it did on this link already.
+    char m_szUserNick[1027];
+    int m_nickRetries;
+    DWORD m_nickServAwaitedSince;
+    bool m_awaitingNickServ;
+    bool m_nickServAwaited;
 };

@@ -32,6 +32,8 @@ void CClientWindow::SetChannelName(const char* channel)
 
 void CClientWindow::ChangeOwnNick(const char* nick)
 {
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->ForgetStandInNick();
     CopyText(m_client.m_szNick, sizeof m_client.m_szNick, nick);
     m_client.ShowOwnNick();
 }
@@ -95,6 +97,42 @@ bool CClientWindow::IsRegistered() const { return m_client.IsRegistered(); }
 void CClientWindow::OnWelcome() { m_client.OnWelcome(); }
 void CClientWindow::OnNotRegistered(const char* rest) { m_client.OnNotRegistered(rest); }
 int64_t CClientWindow::PingSendTime(int slot) const { return m_client.m_pingTimes[slot]; }
+
+bool CClientWindow::IsReconnect() const
+{
+    const CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
+    return chat && chat->IsReconnect();
+}
+
+const char* CClientWindow::UserNick() const
+{
+    const CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
+    return chat ? chat->UserNick() : m_client.m_szNick;
+}
+
+int CClientWindow::NickRetries() const
+{
+    const CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
+    return chat ? chat->NickRetries() : 0;
+}
+
+void CClientWindow::TryNick(const char* nick)
+{
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->TryNick(nick);
+}
+
+void CClientWindow::AwaitNickServ()
+{
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->AwaitNickServ();
+}
+
+void CClientWindow::OnNickServNotice()
+{
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->OnNickServNotice();
+}
 
 void CClientWindow::ReturnToLoginPanel()
 {

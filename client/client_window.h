@@ -39,6 +39,12 @@ public:
     void OnWelcome() override;
     void OnNotRegistered(const char* rest) override;
     int64_t PingSendTime(int slot) const override;
+    bool IsReconnect() const override;
+    const char* UserNick() const override;
+    int NickRetries() const override;
+    void TryNick(const char* nick) override;
+    void AwaitNickServ() override;
+    void OnNickServNotice() override;
     void ReturnToLoginPanel() override;
     void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;

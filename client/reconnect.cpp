@@ -76,6 +76,9 @@ void CChatConnection::DropLink(const char* reason)
     delete m_pServer;
     m_pServer = NULL;
     m_client.ForgetLink();
+    // No identify goes out while there is no link; the next one registers
+    // under the user's own nick.
+    StartRegistration();
     // Typing waits for the channel join of the next link.
     EnableWindow(m_client.GetControl(IDC_INPUT), FALSE);
     WaitForNextAttempt(reason);

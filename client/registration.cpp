@@ -4,6 +4,7 @@
 // sent again after it (CServerConnection::OnWelcome).
 #include "client/irc_client.h"
 
+#include "client/chat_connection.h"
 #include "client/control_ids.h"
 #include "client/typed_text.h"
 
@@ -23,7 +24,10 @@ void CIrcClient::SendServicesLogin()
     ReadWireField(GetControl(IDC_PASSWORD), password, sizeof password);
     ReadWireField(GetControl(IDC_EMAIL), email, sizeof email);
 
-    if (password[0] && email[0])
+    // Back after a drop, the account exists: registering it again would fail.
+    const CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    const bool reconnect = chat && chat->IsReconnect();
+    if (password[0] && email[0] && !reconnect)
         SendRegister(password, email);
     else if (password[0])
         SendIdentify(password);

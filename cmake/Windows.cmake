@@ -33,6 +33,7 @@ add_library(talvo_objects OBJECT
     client/port_field.cpp
     client/print_line.cpp
     client/reconnect.cpp
+    client/reconnect_login.cpp
     client/registration.cpp
     client/server_list.cpp
     client/tabs.cpp

@@ -32,8 +32,8 @@ struct Session {
 };
 
 // Logged in as "tester" on "#marketbay", the server tab open; the choices
-// open the channel's tab and a talk with alice, and set the sound and the
-// own-line flag.
+// open the channel's tab and a talk with alice, set the sound and the
+// own-line flag, and make the link a reconnect and one not welcomed yet.
 Session::Session(uint8_t choices) : window("tester", "irc.test", "#marketbay")
 {
     window.OpenConversation("irc.test");
@@ -43,6 +43,8 @@ Session::Session(uint8_t choices) : window("tester", "irc.test", "#marketbay")
         window.OpenConversation("alice");
     window.soundOn = (choices & 2) != 0;
     window.ownLinePending = (choices & 4) != 0;
+    window.reconnect = (choices & 16) != 0;
+    window.registered = (choices & 32) == 0;
 }
 
 // What the window was before a line.
@@ -52,13 +54,26 @@ struct Before {
     std::vector<std::string> users;
     std::string channel;
     bool namesOpen;
+    bool registered;
     size_t senderLines;  // in the sender's open talk; SIZE_MAX for none
 };
 
+// A stand-in: the user's nick, cut, and one to three '_', within 30 bytes.
+bool IsStandIn(const std::string& standIn, const std::string& userNick)
+{
+    const size_t cut = standIn.find_last_not_of('_') + 1;
+    const size_t underscores = standIn.size() - cut;
+    return underscores >= 1 && underscores <= 3 && standIn.size() <= 30 &&
+           userNick.compare(0, cut, standIn, 0, cut) == 0;
+}
+
 // Each line whole, ended by CR LF and by nothing before it, within 512
 // bytes, and one a received line may cause: a PONG, the QUIT of a session
-// ended, or a CTCP answer, which goes to the line's sender alone.
-void CheckSent(const std::string& lines, const ParsedLine& line)
+// ended, a CTCP answer, which goes to the line's sender alone, and at a
+// reconnect a stand-in nick before the welcome, and the identify NickServ's
+// notice lets go, under the user's own nick.
+void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordingWindow& window,
+               const Before& before)
 {
     for (size_t start = 0; start < lines.size();) {
         const size_t end = lines.find_first_of("\r\n", start);
@@ -68,6 +83,11 @@ void CheckSent(const std::string& lines, const ParsedLine& line)
         if (sent.compare(0, 7, "NOTICE ") == 0) {
             const std::string target = sent.substr(7, sent.find(' ', 7) - 7);
             Expect(IsOneTarget(target.c_str()) && target == line.sender && sent.back() == '\x01');
+        } else if (sent.compare(0, 6, "NICK :") == 0) {
+            Expect(window.reconnect && !before.registered && IsStandIn(sent.substr(6), window.userNick));
+        } else if (sent.compare(0, 18, "PRIVMSG NickServ :") == 0) {
+            Expect(window.reconnect && EqualsIgnoringAsciiCase(line.sender, "NickServ") &&
+                   window.nick == window.userNick && sent == "PRIVMSG NickServ :identify " + window.password);
         } else {
             Expect(sent.compare(0, 6, "PONG :") == 0 || sent.compare(0, 6, "QUIT :") == 0);
         }
@@ -100,7 +120,7 @@ void CheckKept(const std::vector<std::string>& before, const std::vector<std::st
 void CheckRules(const CRecordingWindow& window, const Before& before, const ParsedLine& line)
 {
     for (size_t i = before.sent; i < window.sent.size(); ++i)
-        CheckSent(window.sent[i], line);
+        CheckSent(window.sent[i], line, window, before);
     if (!line.hasPrefix)
         return;
     if (IsIgnoredSender(line.sender)) {
@@ -139,7 +159,8 @@ bool HandleLine(void* context)
     const bool ownNick = parses && EqualsIgnoringAsciiCase(parsed.sender, window.OwnNick());
     const bool apart = parses && parsed.sender != window.channel && parsed.sender != window.server;
     const Before before = { window.printed.size(), window.sent.size(), window.users, window.channel,
-                            window.namesOpen, talk && !ownNick && apart ? talk->lines.size() : SIZE_MAX };
+                            window.namesOpen, window.registered,
+                            talk && !ownNick && apart ? talk->lines.size() : SIZE_MAX };
 
     HandleReceivedLine(window, session.line, sizeof session.line);
     // The handlers saw the line as judged: a torn last character dropped.

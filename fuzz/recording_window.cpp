@@ -44,7 +44,7 @@ void LocalTimeText(int64_t seconds, char* text, size_t size)
 }
 
 CRecordingWindow::CRecordingWindow(const char* ownNick, const char* serverName, const char* channelName)
-    : nick(ownNick), server(serverName), channel(channelName)
+    : nick(ownNick), server(serverName), channel(channelName), userNick(ownNick)
 {
 }
 
@@ -59,7 +59,32 @@ void CRecordingWindow::ChangeOwnNick(const char* name)
 {
     char copy[1027];
     CopyText(copy, sizeof copy, name);
-    nick = copy;
+    nick = userNick = copy;
+}
+
+// As the module: the nick goes out, the stand-in is the nick in use.
+void CRecordingWindow::TryNick(const char* name)
+{
+    ++nickRetries;
+    nick = name;
+    sent.push_back("NICK :" + nick + "\r\n");
+}
+
+// As the module, less its timer: one wait a link, ended by NickServ's notice.
+void CRecordingWindow::AwaitNickServ()
+{
+    if (nickServAwaited)
+        return;
+    nickServAwaited = awaitingNickServ = true;
+}
+
+void CRecordingWindow::OnNickServNotice()
+{
+    if (!awaitingNickServ)
+        return;
+    awaitingNickServ = false;
+    if (nick == userNick)
+        sent.push_back("PRIVMSG NickServ :identify " + password + "\r\n");
 }
 
 Conversation* CRecordingWindow::FindConversation(const char* name)

@@ -57,6 +57,12 @@ public:
     void OnWelcome() override { registered = true; }
     void OnNotRegistered(const char*) override {}
     int64_t PingSendTime(int slot) const override;
+    bool IsReconnect() const override { return reconnect; }
+    const char* UserNick() const override { return userNick.c_str(); }
+    int NickRetries() const override { return nickRetries; }
+    void TryNick(const char* name) override;
+    void AwaitNickServ() override;
+    void OnNickServNotice() override;
     void ReturnToLoginPanel() override;
     void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;
@@ -68,6 +74,8 @@ public:
     const RecordedConversation* Find(const std::string& name) const;
 
     std::string nick, server, channel;
+    std::string userNick;  // the nick the user chose: nick, or what a stand-in stands for
+    std::string password = "secret";  // NickServ's, as the login panel holds it
     std::vector<RecordedConversation> conversations;  // in the order opened; closed ones stay
     int selected = -1;
     std::vector<RecordedLine> printed;
@@ -83,6 +91,10 @@ public:
     bool onLoginPanel = false;
     bool inputEnabled = true;
     bool namesOpen = false;
+    bool reconnect = false;
+    int nickRetries = 0;
+    bool awaitingNickServ = false;
+    bool nickServAwaited = false;
 
 private:
     void CloseAllButServer();

@@ -12,5 +12,6 @@ enum { WM_HOST_RESOLVED = 7577 };
 // request (net/certificate_check.h).
 enum { WM_CERTIFICATE_CHECKED = 7579 };
 // The outgoing queue's pace, the TLS handshake's time limit, the check that
-// the server still answers, and the wait before a dropped link is made again.
-enum { kSendTimer = 1, kHandshakeTimer = 2, kLivenessTimer = 3, kReconnectTimer = 4 };
+// the server still answers, the wait before a dropped link is made again,
+// and the identify that waits for NickServ at a reconnect.
+enum { kSendTimer = 1, kHandshakeTimer = 2, kLivenessTimer = 3, kReconnectTimer = 4, kIdentifyTimer = 5 };

@@ -71,6 +71,21 @@ public:
     // When the CTCP PING numbered `slot` went out, in seconds since 1970;
     // 0 for never.
     virtual int64_t PingSendTime(int slot) const = 0;
+    // The link being made replaces one that dropped: the session goes on.
+    virtual bool IsReconnect() const = 0;
+    // The nick the user chose, on the login panel or by a nick change; the
+    // server may know the user by a stand-in for it (TryNick).
+    virtual const char* UserNick() const = 0;
+    // Stand-ins tried on this link so far.
+    virtual int NickRetries() const = 0;
+    // Registers under a stand-in for the user's nick: NickServ hears no
+    // identify under it.
+    virtual void TryNick(const char* nick) = 0;
+    // NickServ was not there for the identify: it goes again when NickServ
+    // speaks, or on a timer for a while.
+    virtual void AwaitNickServ() = 0;
+    // NickServ spoke: an identify waiting for it goes now.
+    virtual void OnNickServNotice() = 0;
     // The server ends the session (a ban, a wrong password) and closes: the
     // login panel comes back now, the server tab with it once the connection
     // is closed.

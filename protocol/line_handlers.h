@@ -24,3 +24,7 @@ void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* convers
 
 // Numeric replies (numerics.cpp).
 void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Conversation* conversation);
+
+// Registration of a link that replaces a dropped one (reconnect_login.cpp):
+// a nick refused before the welcome (432, 433; taken for 433) gets a stand-in.
+void OnNickRefusedAtReconnect(IChatWindow& window, const ParsedLine& line, bool taken);

@@ -100,4 +100,6 @@ void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* convers
         return;
     }
     window.PrintLine(conversation, "\r\n%s-%s- %s", COLOUR_NOTICE, line.sender, line.rest);
+    if (EqualsIgnoringAsciiCase(line.sender, "NickServ"))
+        window.OnNickServNotice();
 }

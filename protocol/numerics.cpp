@@ -9,10 +9,19 @@
 #include "protocol/numeric_pieces.h"
 #include "protocol/numeric_time.h"
 #include "protocol/tokens.h"
+#include "protocol/words.h"
 
 namespace {
 
 enum { kWelcome = 1, kNotRegistered = 451, kPasswordMismatch = 464, kBannedHere = 465 };
+
+// The reply's first word names NickServ.
+bool IsNickServ(const char* rest)
+{
+    char nick[16];
+    WordReader(rest).Next(nick, sizeof nick);
+    return EqualsIgnoringAsciiCase(nick, "NickServ");
+}
 
 } // namespace
 
@@ -80,8 +89,15 @@ void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Co
         break;
     case NumericKind::NoSuchNick:
         window.PrintLine(conversation, "\r\n%s Нет такого ника/канала", COLOUR_ERROR);
+        // Services come back after the server: the identify waits for them.
+        if (window.IsReconnect() && IsNickServ(line.rest))
+            window.AwaitNickServ();
         break;
     case NumericKind::ErroneousNick:
+        if (!window.IsRegistered() && window.IsReconnect()) {
+            OnNickRefusedAtReconnect(window, line, false);
+            break;
+        }
         window.PrintLine(conversation, "\r\n%s Неверный ник", COLOUR_ERROR);
         // Refused as a new nick, the old one stays and so does the
         // connection; refused at registration, the connection ends.
@@ -93,6 +109,10 @@ void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Co
         window.LeaveForLoginPanel();
         break;
     case NumericKind::NickInUse:
+        if (!window.IsRegistered() && window.IsReconnect()) {
+            OnNickRefusedAtReconnect(window, line, true);
+            break;
+        }
         window.PrintLine(conversation, "\r\n%s Этот ник уже используется", COLOUR_ERROR);
         if (window.IsRegistered())
             window.ShowOwnNick();

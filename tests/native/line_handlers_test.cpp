@@ -25,6 +25,8 @@ struct HandlerRow {
     Texts shown;        // each line written, "conversation: text"
     Texts sent;
     Texts users_after;
+    bool reconnecting = false;  // the link replaces a dropped one; no welcome yet
+    const char* nick = "tester";
 };
 
 void PrintTo(const HandlerRow& row, std::ostream* out) { *out << row.description; }
@@ -40,7 +42,9 @@ class LineHandlers : public ::testing::TestWithParam<HandlerRow> {};
 TEST_P(LineHandlers, ShowSendAndList)
 {
     const HandlerRow& row = GetParam();
-    CRecordingWindow window("tester", "irc.test", "#marketbay");
+    CRecordingWindow window(row.nick, "irc.test", "#marketbay");
+    window.reconnect = row.reconnecting;
+    window.registered = !row.reconnecting;
     for (const char* name : { "irc.test", "#marketbay" })
         window.OpenConversation(name);
     WordReader talks(row.talks);
@@ -114,6 +118,28 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 "", "alice", "ERROR :Closing link: (tester@h) [Quit]", { "irc.test: *** (tester@h) [Quit]" }, {},
                 { "alice" } },
     HandlerRow{ "a ban's ERROR ends the session", "", "alice", "ERROR :Closing link: (tester@h) [G-Lined]",
-                { "irc.test: *** (tester@h) [G-Lined]" }, {}, {} }));
+                { "irc.test: *** (tester@h) [G-Lined]" }, {}, {} },
+    HandlerRow{ "a nick taken at a reconnect gets three stand-ins, then the user is asked", "", "",
+                ":irc.test 433 * tester :in use\r\n:irc.test 433 * tester_ :in use\r\n"
+                ":irc.test 433 * tester__ :in use\r\n:irc.test 433 * tester___ :in use",
+                { "irc.test: *** Ник tester занят, пробую tester_", "irc.test: *** Ник tester_ занят, пробую tester__",
+                  "irc.test: *** Ник tester__ занят, пробую tester___",
+                  "irc.test: *** Ник tester___ занят. Выберите другой ник кнопкой \"Сменить ник\"" },
+                { "NICK :tester_\r\n", "NICK :tester__\r\n", "NICK :tester___\r\n" }, {}, true },
+    HandlerRow{ "a nick refused at a reconnect is cut whole letters short for its stand-in", "", "",
+                ":irc.test 432 * ВасилийВасилийВ :no",
+                { "irc.test: *** Сервер не принял ник ВасилийВасилийВ, пробую ВасилийВасилий_" },
+                { "NICK :ВасилийВасилий_\r\n" }, {}, true, "ВасилийВасилийВ" },
+    HandlerRow{ "a nick taken at the first login is only told", "", "", ":irc.test 433 * tester :in use",
+                { "irc.test:  Этот ник уже используется" }, {}, {} },
+    HandlerRow{ "NickServ missing at a reconnect is identified to once it speaks", "", "",
+                ":irc.test 401 tester NickServ :No such nick\r\n:NickServ!s@h NOTICE tester :registered\r\n"
+                ":NickServ!s@h NOTICE tester :again",
+                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered",
+                  "irc.test: -NickServ- again" },
+                { "PRIVMSG NickServ :identify secret\r\n" }, {}, true },
+    HandlerRow{ "NickServ missing at the first login is not waited for", "", "",
+                ":irc.test 401 tester NickServ :No such nick\r\n:NickServ!s@h NOTICE tester :registered",
+                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered" }, {}, {} }));
 
 } // namespace
