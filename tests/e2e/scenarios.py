@@ -25,7 +25,8 @@ from harness import (Capture, Failed, Irssi, Probe, Servers, Tally, Wire, missin
 SERVER_TAB = "127.0.0.1"
 CHANNEL = "#marketbay"
 JOINED = "*** Вы находитесь на канале #marketbay"
-DROPPED = re.compile(r"\*\*\* Соединение потеряно \((.+)\)\. Повторное подключение через (\d+) с \(попытка (\d+)\)")
+DROPPED = re.compile(r"\*\*\* Соединение потеряно \((.+)\)\. "
+                     r"Повторное подключение через (\d+) с \(попытка (\d+)\)")
 RESTORED = "*** Соединение восстановлено"
 
 # Colours of the output (RGB) and their weight.
