@@ -42,7 +42,7 @@ endfunction()
 
 set(E2E_NGIRCD "NGIRCD_PORT=17667")
 set(E2E_INSPIRCD "INSPIRCD_PORT=17668;INSPIRCD_LINK_PORT=17669")
-# The outage scenario stops its server: it gets servers of its own.
+# The restart scenario stops its servers: it gets servers of its own.
 set(E2E_NGIRCD_SPARE "NGIRCD_PORT=17670")
 set(E2E_INSPIRCD_SPARE "INSPIRCD_PORT=17671;INSPIRCD_LINK_PORT=17672")
 # The paste scenario wants the flood limits servers ship with.
@@ -50,16 +50,16 @@ set(E2E_INSPIRCD_FLOOD "INSPIRCD_PORT=17673;INSPIRCD_LINK_PORT=17674;INSPIRCD_FL
 
 talvo_e2e_fixture(e2e_ngircd ngircd "${E2E_NGIRCD}" atheme)
 talvo_e2e_fixture(e2e_inspircd inspircd "${E2E_INSPIRCD}" atheme)
-talvo_e2e_fixture(e2e_ngircd_spare ngircd "${E2E_NGIRCD_SPARE}")
-talvo_e2e_fixture(e2e_inspircd_spare inspircd "${E2E_INSPIRCD_SPARE}")
+talvo_e2e_fixture(e2e_ngircd_spare ngircd "${E2E_NGIRCD_SPARE}" atheme)
+talvo_e2e_fixture(e2e_inspircd_spare inspircd "${E2E_INSPIRCD_SPARE}" atheme)
 talvo_e2e_fixture(e2e_inspircd_flood inspircd "${E2E_INSPIRCD_FLOOD}")
 
 foreach(scenario chat nickserv irssi utf8)
     talvo_e2e_test(${scenario} ngircd e2e_ngircd 17667 "${E2E_NGIRCD}")
     talvo_e2e_test(${scenario} inspircd e2e_inspircd 17668 "${E2E_INSPIRCD}")
 endforeach()
-talvo_e2e_test(outage ngircd e2e_ngircd_spare 17670 "${E2E_NGIRCD_SPARE}")
-talvo_e2e_test(outage inspircd e2e_inspircd_spare 17671 "${E2E_INSPIRCD_SPARE}")
+talvo_e2e_test(restart ngircd e2e_ngircd_spare 17670 "${E2E_NGIRCD_SPARE}")
+talvo_e2e_test(restart inspircd e2e_inspircd_spare 17671 "${E2E_INSPIRCD_SPARE}")
 talvo_e2e_test(paste inspircd e2e_inspircd_flood 17673 "${E2E_INSPIRCD_FLOOD}")
 
 # Over TLS: ngircd's TLS port with a certificate from a test authority that

@@ -190,6 +190,7 @@ class State:
         self.selected = raw["selected"]
         self.sounds = raw["sounds"]
         self.nick_field = raw["nickField"]
+        self.input_field = raw["inputField"]
 
     def visible(self, control):
         return self.panel[control]["visible"]
@@ -312,9 +313,16 @@ class Irssi:
 
 # Nothing persists, nothing is logged, nothing is held back for flood
 # control, and no query windows: private talk and CTCP replies show in the
-# status window (1), the channel in window 2.
+# status window (1), the channel in window 2. A lost server is tried again
+# every 2 s, not every 5 min.
 IRSSI_CONFIG = """settings = {
-  core = { real_name = "irssi e2e"; user_name = "irssi"; nick = "@NICK@"; settings_autosave = "no"; };
+  core = {
+    real_name = "irssi e2e";
+    user_name = "irssi";
+    nick = "@NICK@";
+    settings_autosave = "no";
+    server_reconnect_time = "2s";
+  };
   "irc/core" = { cmd_queue_speed = "0msec"; cmds_max_at_once = "100"; };
   "fe-common/core" = {
     term_charset = "UTF-8";
@@ -460,8 +468,9 @@ class Servers:
         self.script = os.path.join(source, "tools", "servers", "irc-servers.sh")
         self.rundir = rundir
 
-    def start(self, name):
-        result = run([self.script, "start", name, self.rundir])
+    def start(self, name, uplink=None):
+        """uplink: the server that atheme links to."""
+        result = run([self.script, "start", name, self.rundir] + ([uplink] if uplink else []))
         if result.returncode != 0:
             raise Failed(f"cannot start {name}: {result.stdout}")
         return result.stdout

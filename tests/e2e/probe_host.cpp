@@ -11,10 +11,11 @@
 //   logout W                                    press "Выйти"
 //   nick W NEWNICK                              "Сменить ник", type the nick, press again
 //   say W TEXT                                  type into the input line, press Enter
+//   type W TEXT                                 type into the input line and leave it there
 //   paste W TEXT                                paste TEXT (\n: a line break) into the input line, press Enter
 //   select W INDEX                              click a tab
 //   dblclick W NICK                             double-click a nick in the user list
-//   state W                                     panel, tabs with their texts, user list, sounds
+//   state W                                     panel, input line, tabs with their texts, user list, sounds
 //   colour W TAB TEXT                           colour and weight at the last TEXT in a tab
 //   shot PATH                                   save a picture of the host window (BMP)
 //   quit                                        close the windows and end
@@ -317,7 +318,7 @@ void PressEnter(size_t window, HWND input)
 }
 
 // Typing gives the input line only what the keyboard's code page holds.
-std::string Say(size_t window, const std::string& text)
+std::string Type(size_t window, const std::string& text)
 {
     HWND input = Control(window, IDC_INPUT);
     if (!Usable(input))
@@ -325,8 +326,15 @@ std::string Say(size_t window, const std::string& text)
     if (FromModule(ToModule(text)) != text)
         return Error("code page 1251 cannot type this; paste it");
     SetWindowTextA(input, ToModule(text).c_str());
-    PressEnter(window, input);
     return kOk;
+}
+
+std::string Say(size_t window, const std::string& text)
+{
+    const std::string typed = Type(window, text);
+    if (typed == kOk)
+        PressEnter(window, Control(window, IDC_INPUT));
+    return typed;
 }
 
 // Probe hosts of scenarios that run at once share the prefix's clipboard:
@@ -452,6 +460,7 @@ std::string State(size_t window)
                Bool(IsWindowVisible(handle)) + ",\"enabled\":" + Bool(IsWindowEnabled(handle)) + "}";
     }
     out += "},\"nickField\":" + Quoted(WindowText(Control(window, IDC_NICK)));
+    out += ",\"inputField\":" + Quoted(WindowText(Control(window, IDC_INPUT)));
 
     HWND tabs = Control(window, IDC_TABS);
     const std::vector<HWND> pages = PagesOf(tabs);
@@ -539,6 +548,8 @@ std::string Execute(const std::string& line)
         return ChangeNick(window, rest);
     if (command == "say")
         return Say(window, rest);
+    if (command == "type")
+        return Type(window, rest);
     if (command == "paste")
         return Paste(window, rest);
     if (command == "select")

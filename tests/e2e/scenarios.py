@@ -2,14 +2,14 @@
 """End-to-end scenarios: the real DLL in the probe host under Wine, against a
 real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
 
-  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|outage|tls --server ngircd|inspircd
+  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|restart|tls --server ngircd|inspircd
                --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
                [--tls-port PORT --authority CERTIFICATE] [--prefix WINEPREFIX]
 
-The server runs already (a CTest fixture started it); the outage scenario
-stops and restarts the one in --rundir. The tls scenario wants the server's
-TLS port too, and a Wine prefix that trusts the authority of its
-certificate (tests/e2e/tls-e2e.sh makes both). Prints every check and closes with
+The server runs already (a CTest fixture started it); the restart scenario
+stops and restarts it and its NickServ in --rundir. The tls scenario wants
+the server's TLS port too, and a Wine prefix that trusts the authority of
+its certificate (tests/e2e/tls-e2e.sh makes both). Prints every check and closes with
 "N passed, N failed"; exits non-zero on any failure."""
 import argparse
 import os
@@ -25,6 +25,9 @@ from harness import (Capture, Failed, Irssi, Probe, Servers, Tally, Wire, missin
 SERVER_TAB = "127.0.0.1"
 CHANNEL = "#marketbay"
 JOINED = "*** Вы находитесь на канале #marketbay"
+DROPPED = re.compile(r"\*\*\* Соединение потеряно \((.+)\)\. "
+                     r"Повторное подключение через (\d+) с \(попытка (\d+)\)")
+RESTORED = "*** Соединение восстановлено"
 
 # Colours of the output (RGB) and their weight.
 EVENT = ([0, 147, 0], False)
@@ -420,30 +423,82 @@ def paste(s):
     print(f"the server to the raw client: {closing.decode(errors='replace') if closing else None}", flush=True)
 
 
-def outage(s):
-    """The server goes away mid-session and comes back."""
+def restart(s):
+    """The server and its NickServ stop and start again mid-session: the
+    module comes back by itself, as irssi does, keeping its tabs and what
+    was typed, identifies again and rejoins."""
+    nick, password, email, draft = "keeper", "bazaar77", "keeper@example.org", "and the tin lot, at last"
     servers = Servers(s.options.source, s.options.rundir)
+    op = s.irssi("stayer")
+    op.wait_screen(s.tally, "connected", r"Welcome to the")
+    op.type(f"/join {CHANNEL}")
+    irssi_joined = rf"stayer \[\S+\] has joined {CHANNEL}"
+    op.wait_screen(s.tally, "joined", irssi_joined)
     probe = s.probe(1)
-    s.log_in(probe, 0, "keeper")
-    state = s.wait_joined(probe, 0, "keeper", ["@keeper"])
-    welcome = [line for line in state.lines(SERVER_TAB) if "Welcome" in line]
+    s.log_in(probe, 0, nick, password, email)
+    s.wait(probe, 0, "NickServ registers the nick, on the channel with irssi",
+           lambda st: st.has_line(SERVER_TAB, f"-NickServ- {nick} is now registered to {email}, with the password "
+                                  f"{password}.") and st.users == ["@stayer", nick] and st.usable("input"))
+    probe.act("say 0 the copper lot is sold")
+    op.wait_screen(s.tally, "reads the module's line", rf"{nick}> the copper lot is sold$")
+    probe.act(f"type 0 {draft}")
+    before = s.wait(probe, 0, "shows its own line, the next one typed and not sent",
+                    lambda st: st.has_line(CHANNEL, f"<{nick}> the copper lot is sold") and st.input_field == draft)
 
+    def new_lines(state, tab):
+        return state.lines(tab)[len(before.lines(tab)):]
+
+    def restored(state):
+        return all(RESTORED in new_lines(state, tab) for tab in (SERVER_TAB, CHANNEL)) and \
+            sorted(user.lstrip("@+") for user in state.users) == [nick, "stayer"] and state.usable("input")
+
+    down = time.monotonic()
     print(servers.stop().strip(), flush=True)
     s.tally.require("the server is gone", not port_open(s.port))
-    state = s.wait(probe, 0, "back on the login panel", lambda st: st.on_login_panel() and st.users == [])
-    s.tally.equal("only the server tab is left", state.tab_names(), [SERVER_TAB])
-    s.tally.check("the server tab is in sight", state.visible("tabs"), state.summary())
-    s.tally.check("the server tab keeps its last lines", welcome and welcome[0] in state.lines(SERVER_TAB),
-                  state.text(SERVER_TAB))
-    # The server's farewell (ERROR) ends the tab; each server words it its own way.
-    farewell = state.lines(SERVER_TAB)[-1]
-    print(f"farewell: {farewell}", flush=True)
-    s.tally.check("the server's farewell is the last line", farewell.startswith("*** "), state.text(SERVER_TAB))
-    s.expect_colour(probe, 0, 0, farewell, NOTICE)
-
     print(servers.start(s.options.server).strip(), flush=True)
-    s.log_in(probe, 0, "keeper")
-    s.wait_joined(probe, 0, "keeper", ["@keeper"])
+    print(servers.start("atheme", s.options.server).strip(), flush=True)
+    print(f"server and NickServ back {time.monotonic() - down:.1f} s after the stop", flush=True)
+
+    # Both come back on their own timers: each is timed from the stop.
+    back, last = {}, []
+
+    def both_back():
+        last[:] = [probe.state(0)]
+        if "module" not in back and restored(last[0]):
+            back["module"] = time.monotonic() - down
+        if "irssi" not in back and len(re.findall(irssi_joined, op.screen())) == 2:
+            back["irssi"] = time.monotonic() - down
+        return len(back) == 2
+
+    poll(both_back, 60, interval=0.15)
+    print(f"back after the stop: {', '.join(f'{who} {at:.1f} s' for who, at in back.items()) or 'neither'}",
+          flush=True)
+    s.tally.check("irssi: reconnects and rejoins by itself", "irssi" in back, op.screen())
+    s.tally.require("window 0: reconnects by itself and rejoins, the restored line in both tabs",
+                    "module" in back, last[0].summary())
+
+    state = last[0]
+    for tab in (SERVER_TAB, CHANNEL):
+        lines = new_lines(state, tab)
+        drops = [index for index, line in enumerate(lines) if DROPPED.match(line)]
+        first = DROPPED.match(lines[drops[0]]) if drops else None
+        s.tally.check(f"{tab}: the first drop line names attempt 1 and a delay of 2 to 7 s, the restored line "
+                      "follows the last", first and first[3] == "1" and 2 <= int(first[2]) <= 7
+                      and RESTORED in lines[drops[-1]:], lines)
+        s.tally.equal(f"{tab}: the text from before the stop is kept", state.lines(tab)[:len(before.lines(tab))],
+                      before.lines(tab))
+    s.expect_colour(probe, 0, 0, "*** Соединение потеряно", CONNECTION)
+    s.tally.equal("the tabs and the typed text are kept", (state.tab_names(), state.input_field),
+                  (before.tab_names(), draft))
+    probe.act(f"say 0 {draft}")
+    op.wait_screen(s.tally, "reads the module's next line", rf"{nick}> {re.escape(draft)}$")
+
+    identified = f"-NickServ- You are now identified for {nick}."
+    found = poll(lambda: identified in new_lines(probe.state(0), SERVER_TAB), 30)
+    state = probe.state(0)
+    for tab in (SERVER_TAB, CHANNEL):
+        print(f"[{tab}] after the stop:\n  " + "\n  ".join(new_lines(state, tab)), flush=True)
+    s.tally.check("window 0: identifies to NickServ again", found, f"no '{identified}' in the server tab above")
 
 
 def tls(s):
@@ -532,10 +587,10 @@ def whole_tls_records(data):
     return offset == len(data) and offset > 0
 
 
-SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "outage": outage,
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "restart": restart,
              "tls": tls}
 NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"],
-         "paste": ["irssi", "tmux"], "outage": [], "tls": ["irssi", "tmux", "tcpdump"]}
+         "paste": ["irssi", "tmux"], "restart": ["irssi", "tmux"], "tls": ["irssi", "tmux", "tcpdump"]}
 
 
 def main():
