@@ -95,6 +95,8 @@ void CClientWindow::SendLine(const char* lines) { m_client.SendLine("%s", lines)
 bool CClientWindow::SendPacedAnswer(const char* answer) { return m_client.SendPacedAnswer(answer); }
 bool CClientWindow::IsRegistered() const { return m_client.IsRegistered(); }
 void CClientWindow::OnWelcome() { m_client.OnWelcome(); }
+const ServerRules& CClientWindow::Rules() const { return m_client.Rules(); }
+void CClientWindow::ReadServerRules(const char* params) { m_client.ReadServerRules(params); }
 void CClientWindow::OnNotRegistered(const char* rest) { m_client.OnNotRegistered(rest); }
 int64_t CClientWindow::PingSendTime(int slot) const { return m_client.m_pingTimes[slot]; }
 

@@ -37,6 +37,8 @@ public:
     bool SendPacedAnswer(const char* answer) override;
     bool IsRegistered() const override;
     void OnWelcome() override;
+    const ServerRules& Rules() const override;
+    void ReadServerRules(const char* params) override;
     void OnNotRegistered(const char* rest) override;
     int64_t PingSendTime(int slot) const override;
     bool IsReconnect() const override;

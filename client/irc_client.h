@@ -8,6 +8,7 @@
 
 #include "net/window_messages.h"
 #include "protocol/ctcp.h"
+#include "protocol/server_rules.h"
 
 #include <stdarg.h>
 #include <stdint.h>
@@ -84,6 +85,10 @@ public:
     // A new connection registers afresh: the refused commands and the
     // welcome of the last one are forgotten.
     void ForgetRegistration();
+    // The rules the server of the connection announced; the defaults
+    // without a connection.
+    const ServerRules& Rules() const;
+    void ReadServerRules(const char* params);
     // Answers to CTCP requests are paced per connection: an answer beyond
     // the pace is not sent (false).
     bool SendPacedAnswer(const char* answer);

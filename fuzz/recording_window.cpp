@@ -46,6 +46,7 @@ void LocalTimeText(int64_t seconds, char* text, size_t size)
 CRecordingWindow::CRecordingWindow(const char* ownNick, const char* serverName, const char* channelName)
     : nick(ownNick), server(serverName), channel(channelName), userNick(ownNick)
 {
+    ResetServerRules(rules);
 }
 
 void CRecordingWindow::SetChannelName(const char* name)

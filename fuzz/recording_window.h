@@ -55,6 +55,8 @@ public:
     bool SendPacedAnswer(const char* answer) override;
     bool IsRegistered() const override { return registered; }
     void OnWelcome() override { registered = true; }
+    const ServerRules& Rules() const override { return rules; }
+    void ReadServerRules(const char* params) override { ::ReadServerRules(rules, params); }
     void OnNotRegistered(const char*) override {}
     int64_t PingSendTime(int slot) const override;
     bool IsReconnect() const override { return reconnect; }
@@ -83,6 +85,7 @@ public:
     std::vector<std::string> sent;  // as given, CR LF included
     std::map<int, int64_t> pingTimes;
     std::string dropReason;  // a registered session's ERROR: it makes its link again
+    ServerRules rules;  // the defaults until a 005 says otherwise
     int sounds = 0;
     bool soundOn = true;
     bool ownLinePending = false;

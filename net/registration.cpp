@@ -30,5 +30,6 @@ void CServerConnection::OnWelcome()
 void CServerConnection::ForgetRegistration()
 {
     m_welcomed = false;
+    ResetServerRules(m_rules);
     m_refusedServicesLogin = m_refusedJoin = false;
 }

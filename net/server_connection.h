@@ -9,6 +9,7 @@
 
 #include "net/connection_events.h"
 #include "net/window_messages.h"
+#include "protocol/server_rules.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -69,6 +70,10 @@ public:
     void OnWelcome();
     bool IsRegistered() const { return m_welcomed; }
     void ForgetRegistration();
+    // What the server announced of its rules (ISUPPORT); the defaults
+    // until it does.
+    const ServerRules& Rules() const { return m_rules; }
+    void ReadRules(const char* params) { ReadServerRules(m_rules, params); }
     // CTCP answers are paced per connection (net/send_line.cpp): false
     // when one would go beyond the pace.
     bool TakeCtcpAnswerTurn();
@@ -134,6 +139,7 @@ private:
     bool m_welcomed;
     bool m_refusedServicesLogin;
     bool m_refusedJoin;
+    ServerRules m_rules;
     // The last flush left lines waiting: their end is told when none are left.
     bool m_linesWaited;
     // The CTCP answers' bucket: the tick when it is full again (net/pace.h).

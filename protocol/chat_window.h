@@ -3,6 +3,8 @@
 // its connection. No Windows types: the handlers build natively too.
 #pragma once
 
+#include "protocol/server_rules.h"
+
 #include <stdarg.h>
 #include <stdint.h>
 
@@ -65,6 +67,9 @@ public:
     virtual bool SendPacedAnswer(const char* answer) = 0;
     // The welcome (001) has come on this connection.
     virtual bool IsRegistered() const = 0;
+    // What the server announced of its rules (005); the defaults until then.
+    virtual const ServerRules& Rules() const = 0;
+    virtual void ReadServerRules(const char* params) = 0;
     // Commands the server refused before its welcome (451) go out again after it.
     virtual void OnWelcome() = 0;
     virtual void OnNotRegistered(const char* rest) = 0;
