@@ -93,6 +93,51 @@ TEST(ParseLine, IgnoredSenderIsCaseSensitive)
     EXPECT_FALSE(IsIgnoredSender("ChannelWarden"));
 }
 
+struct TaggedCase {
+    const char* description;
+    const char* tagged;
+    const char* untagged;  // null: the tagged line is ignored
+};
+
+std::ostream& operator<<(std::ostream& out, const TaggedCase& row) { return out << row.description; }
+
+class TaggedLineTest : public ::testing::TestWithParam<TaggedCase> {};
+
+TEST_P(TaggedLineTest, ParsesAsTheLineWithoutTags)
+{
+    const TaggedCase& row = GetParam();
+    ParsedLine tagged, untagged;
+    ASSERT_EQ(row.untagged != nullptr, ParseLine(row.tagged, tagged));
+    if (!row.untagged)
+        return;
+    ASSERT_TRUE(ParseLine(row.untagged, untagged));
+    EXPECT_EQ(untagged.hasPrefix, tagged.hasPrefix);
+    EXPECT_STREQ(untagged.token1, tagged.token1);
+    EXPECT_STREQ(untagged.token2, tagged.token2);
+    EXPECT_STREQ(untagged.token3, tagged.token3);
+    EXPECT_STREQ(untagged.args, tagged.args);
+    EXPECT_STREQ(untagged.command, tagged.command);
+    EXPECT_STREQ(untagged.params, tagged.params);
+    EXPECT_STREQ(untagged.sender, tagged.sender);
+    EXPECT_STREQ(untagged.target, tagged.target);
+    EXPECT_STREQ(untagged.rest, tagged.rest);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TaggedLineTest, ::testing::Values(
+    TaggedCase{ "tags before a prefix", "@time=2026-12-09T06:00:00.000Z;msgid=x1 :Nick!u@h PRIVMSG #MarketBay :hi all",
+                ":Nick!u@h PRIVMSG #MarketBay :hi all" },
+    TaggedCase{ "escaped values", "@+draft/reply=a\\sb\\:c;k=\\ :a!b@c NOTICE tester :a\\sb",
+                ":a!b@c NOTICE tester :a\\sb" },
+    TaggedCase{ "empty and missing values", "@a=;b;c= :srv 353 tester = #marketbay :@op +v u",
+                ":srv 353 tester = #marketbay :@op +v u" },
+    TaggedCase{ "tags on a line without prefix", "@a=b PING :x", "PING :x" },
+    TaggedCase{ "an empty tag section", "@ ERROR :Closing link", "ERROR :Closing link" },
+    TaggedCase{ "one space ends the section, the next belongs to the line", "@a  PING x", " PING x" },
+    TaggedCase{ "a line feed ends the line after its tags", "@a=b PING :x\n:e!v@l PRIVMSG tester :y", "PING :x" },
+    TaggedCase{ "nothing but tags", "@a=b;c", nullptr },
+    TaggedCase{ "tags and their space alone", "@a=b ", nullptr },
+    TaggedCase{ "tags cut by a line feed", "@a=b\n:e!v@l PRIVMSG tester :y", nullptr }));
+
 struct TabCase {
     const char* description;
     const char* line;
