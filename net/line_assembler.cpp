@@ -33,7 +33,7 @@ int32_t ShedTagSection(char* line, int32_t full)
 int32_t TakeByte(char* line, int32_t full, int32_t lineLen, char byte)
 {
     const bool endsText = byte == '\r' || byte == '\0';
-    // An end of text after a full buffer loses nothing: the text ends there.
+    // A carriage return after a full buffer loses nothing: the text ends there.
     if (lineLen == full && line[0] == '@' && !endsText)
         lineLen = ShedTagSection(line, full);
     if (lineLen == kSkippingTagSection) {
