@@ -9,6 +9,7 @@
 
 #include "net/connection_events.h"
 #include "net/window_messages.h"
+#include "protocol/capabilities.h"
 #include "protocol/server_rules.h"
 
 #include <stddef.h>
@@ -74,6 +75,8 @@ public:
     // until it does.
     const ServerRules& Rules() const { return m_rules; }
     void ReadRules(const char* params) { ReadServerRules(m_rules, params); }
+    // What this link negotiated with the server (CAP, SASL).
+    CCapNegotiation& Capabilities() { return m_caps; }
     // CTCP answers are paced per connection (net/send_line.cpp): false
     // when one would go beyond the pace.
     bool TakeCtcpAnswerTurn();
@@ -140,6 +143,7 @@ private:
     bool m_refusedServicesLogin;
     bool m_refusedJoin;
     ServerRules m_rules;
+    CCapNegotiation m_caps;
     // The last flush left lines waiting: their end is told when none are left.
     bool m_linesWaited;
     // The CTCP answers' bucket: the tick when it is full again (net/pace.h).

@@ -13,7 +13,15 @@
 
 namespace {
 
-enum { kWelcome = 1, kSupported = 5, kNotRegistered = 451, kPasswordMismatch = 464, kBannedHere = 465 };
+enum {
+    kWelcome = 1,
+    kSupported = 5,
+    kNotRegistered = 451,
+    kPasswordMismatch = 464,
+    kBannedHere = 465,
+    kFirstSasl = 900,
+    kLastSasl = 908,
+};
 
 // The reply's first word names NickServ.
 bool IsNickServ(const char* rest)
@@ -132,4 +140,6 @@ void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Co
     // Coming back would be refused the same way: the session ends.
     else if (numeric == kPasswordMismatch || numeric == kBannedHere)
         window.ReturnToLoginPanel();
+    else if (numeric >= kFirstSasl && numeric <= kLastSasl)
+        OnSaslNumeric(window, numeric);
 }
