@@ -28,17 +28,24 @@ const char* ItemData(HWND list, int index)
     return data == LB_ERR || data == 0 ? nullptr : (const char*)data;
 }
 
-// Where an entry of that rank and nick goes: after every entry that comes
-// before it or with it.
-int PlaceOf(HWND list, const ServerRules& rules, StatusSet statuses, const char* nick)
+// The statuses and the nick of the entry at `index`.
+StatusSet StatusesAt(HWND list, const ServerRules& rules, int index, const char** nick)
+{
+    return ReadStatusSet(rules, UserListWireEntry(list, index), nick);
+}
+
+// The first index whose entry does not come before an entry of these
+// statuses and nick; with `past`, the first whose entry comes after it.
+int BoundOf(HWND list, const ServerRules& rules, StatusSet statuses, const char* nick, bool past)
 {
     int low = 0;
     int high = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
     while (low < high) {
         const int middle = low + (high - low) / 2;
         const char* listedNick;
-        const StatusSet listed = ReadStatusSet(rules, UserListWireEntry(list, middle), &listedNick);
-        if (CompareMembers(rules, listed, listedNick, statuses, nick) <= 0)
+        const StatusSet listed = StatusesAt(list, rules, middle, &listedNick);
+        const int order = CompareMembers(rules, listed, listedNick, statuses, nick);
+        if (order < 0 || (past && order == 0))
             low = middle + 1;
         else
             high = middle;
@@ -59,7 +66,7 @@ int InsertEntry(HWND list, const ServerRules& rules, StatusSet statuses, const c
     char shown[kNickSize];
     ShowNameInCp1251(text, shown, sizeof shown);
 
-    const int place = PlaceOf(list, rules, statuses, nick);
+    const int place = BoundOf(list, rules, statuses, nick, true);
     const LRESULT index = SendMessageA(list, LB_INSERTSTRING, place, (LPARAM)shown);
     if (index < 0)
         return -1;
@@ -95,21 +102,13 @@ int FindEntry(HWND list, const ServerRules& rules, const char* nick)
     const int ranks = (int)strlen(rules.statusSymbols);
     for (int rank = 0; rank <= ranks; ++rank) {
         const StatusSet statuses = rank < ranks ? 1u << rank : 0;
-        int low = 0;
-        int high = count;
-        while (low < high) {
-            const int middle = low + (high - low) / 2;
-            const char* listedNick;
-            const StatusSet listed = ReadStatusSet(rules, UserListWireEntry(list, middle), &listedNick);
-            if (CompareMembers(rules, listed, listedNick, statuses, nick) < 0)
-                low = middle + 1;
-            else
-                high = middle;
-        }
+        const int index = BoundOf(list, rules, statuses, nick, false);
+        if (index >= count)
+            continue;
         const char* listedNick;
-        const StatusSet listed = ReadStatusSet(rules, UserListWireEntry(list, low), &listedNick);
-        if (low < count && CompareMembers(rules, listed, listedNick, statuses, nick) == 0)
-            return low;
+        const StatusSet listed = StatusesAt(list, rules, index, &listedNick);
+        if (CompareMembers(rules, listed, listedNick, statuses, nick) == 0)
+            return index;
     }
     return -1;
 }
@@ -209,7 +208,7 @@ bool CIrcClient::HoldsStatus(const char* nick, char symbol) const
     if (rank < 0 || index < 0)
         return false;
     const char* listedNick;
-    return (ReadStatusSet(Rules(), UserListWireEntry(list, index), &listedNick) & 1u << rank) != 0;
+    return (StatusesAt(list, Rules(), index, &listedNick) & 1u << rank) != 0;
 }
 
 // The entry moves to its new place; a selected one stays selected.
@@ -222,7 +221,7 @@ void CIrcClient::SetUserStatus(const char* nick, char symbol, bool held)
         return;
     char listedNick[kNickSize];
     const char* nickPart;
-    const StatusSet before = ReadStatusSet(Rules(), UserListWireEntry(list, index), &nickPart);
+    const StatusSet before = StatusesAt(list, Rules(), index, &nickPart);
     CopyText(listedNick, sizeof listedNick, nickPart);
     const StatusSet after = held ? before | 1u << rank : before & ~(1u << rank);
     if (after == before)

@@ -180,11 +180,12 @@ void CRecordingWindow::InsertUser(const char* entry)
     char symbols[kMaxStatusModes + 1];
     WriteStatusSymbols(rules, statuses, symbols, sizeof symbols);
     // As the list box: after every entry that comes before it or with it.
-    const auto place = std::upper_bound(users.begin(), users.end(), nick, [&](const char* name, const std::string& user) {
+    auto comesBefore = [&](const char* name, const std::string& user) {
         const char* listedNick;
         const StatusSet listed = ReadStatusSet(rules, user.c_str(), &listedNick);
         return CompareMembers(rules, statuses, name, listed, listedNick) < 0;
-    });
+    };
+    const auto place = std::upper_bound(users.begin(), users.end(), nick, comesBefore);
     users.insert(place, std::string(symbols) + nick);
 }
 

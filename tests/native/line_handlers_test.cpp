@@ -167,36 +167,42 @@ TEST_P(UserListRows, ListInRankOrder)
     EXPECT_EQ(GetParam().users, window.users);
 }
 
-const std::string kNgircd = ":irc.test 005 tester PREFIX=(qaohv)~&@%+ CHANMODES=beI,k,l,imnOPQRstVz :are supported\r\n";
+const std::string kNgircd =
+    ":irc.test 005 tester PREFIX=(qaohv)~&@%+ CHANMODES=beI,k,l,imnOPQRstVz :are supported\r\n";
 const std::string kInspircd = ":irc.test 005 tester PREFIX=(ov)@+ :are supported\r\n";
 const std::string kNames = ":irc.test 353 tester = #marketbay :";
 const std::string kMode = "\r\n:op!o@h MODE #marketbay ";
 
 INSTANTIATE_TEST_SUITE_P(Rows, UserListRows, ::testing::Values(
-    ListRow{ "ngircd's five statuses in NAMES, ranked, then by nick", kNgircd + kNames + "Zack bob ~Zed ~amy @carl +Dan %eve &fay",
+    ListRow{ "ngircd's five statuses in NAMES, ranked, then by nick",
+             kNgircd + kNames + "Zack bob ~Zed ~amy @carl +Dan %eve &fay",
              { "~amy", "~Zed", "&fay", "@carl", "%eve", "+Dan", "bob", "Zack" } },
     ListRow{ "multi-prefix NAMES keep every symbol, highest first", kInspircd + kNames + "+@anna @+bob +carl",
              { "@+anna", "@+bob", "+carl" } },
     ListRow{ "+o on a voiced member keeps the voice", kInspircd + kNames + "+anna bob" + kMode + "+o anna",
              { "@+anna", "bob" } },
-    ListRow{ "-o leaves the voice", kInspircd + kNames + "@+anna @bob" + kMode + "-o anna",
-             { "@bob", "+anna" } },
-    ListRow{ "each status mode of a line to its own member", kNgircd + kNames + "anna bob +carl" + kMode + "+qo-v anna bob carl",
-             { "~anna", "@bob", "carl" } },
+    ListRow{ "-o leaves the voice", kInspircd + kNames + "@+anna @bob" + kMode + "-o anna", { "@bob", "+anna" } },
+    ListRow{ "each status mode of a line to its own member",
+             kNgircd + kNames + "anna bob +carl" + kMode + "+qo-v anna bob carl", { "~anna", "@bob", "carl" } },
     ListRow{ "list, key and limit modes take their parameters; -l none",
-             kNgircd + kNames + "anna +bob carl" + kMode + "+bkl-lv *!*@bad secret 10 bob\r\n" + ":op!o@h MODE #marketbay +Io *!*@good :carl",
+             kNgircd + kNames + "anna +bob carl" + kMode + "+bkl-lv *!*@bad secret 10 bob" + kMode +
+                 "+Io *!*@good :carl",
              { "@carl", "anna", "bob" } },
-    ListRow{ "CHANMODES not announced: b,k,l,imnpst", kInspircd + kNames + "@anna @bob" + kMode + "+bk-lo mask key anna",
-             { "@bob", "anna" } },
-    ListRow{ "a server's own parameter modes", kInspircd + ":irc.test 005 tester CHANMODES=b,k,fl,imnt :ok\r\n" + kNames + "anna" + kMode + "+fo 5:10 anna",
+    ListRow{ "CHANMODES not announced: b,k,l,imnpst",
+             kInspircd + kNames + "@anna @bob" + kMode + "+bk-lo mask key anna", { "@bob", "anna" } },
+    ListRow{ "a server's own parameter modes",
+             kInspircd + ":irc.test 005 tester CHANMODES=b,k,fl,imnt :ok\r\n" + kNames + "anna" + kMode +
+                 "+fo 5:10 anna",
              { "@anna" } },
     ListRow{ "a nick change keeps every symbol", kNgircd + kNames + "~@+anna bob\r\n:anna!a@h NICK :zoe",
              { "~@+zoe", "bob" } },
-    ListRow{ "departures remove whatever the symbols", kNgircd + kNames + "~&@%+anna %bob @carl dan\r\n"
-             ":anna!a@h PART #marketbay\r\n:bob!b@h QUIT :bye\r\n:op!o@h KICK #marketbay carl :out",
+    ListRow{ "departures remove whatever the symbols",
+             kNgircd + kNames + "~&@%+anna %bob @carl dan\r\n:anna!a@h PART #marketbay\r\n"
+                 ":bob!b@h QUIT :bye\r\n:op!o@h KICK #marketbay carl :out",
              { "dan" } },
     ListRow{ "nicks compare by the server's case mapping",
-             ":irc.test 005 tester CASEMAPPING=rfc1459 :ok\r\n" + kNames + "@[bot] +x^y" + kMode + "-o {BOT}\r\n:x~y!u@h PART #marketbay",
+             ":irc.test 005 tester CASEMAPPING=rfc1459 :ok\r\n" + kNames + "@[bot] +x^y" + kMode +
+                 "-o {BOT}\r\n:x~y!u@h PART #marketbay",
              { "[bot]" } }));
 
 } // namespace
