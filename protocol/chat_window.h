@@ -54,7 +54,7 @@ public:
     virtual void AddUser(const char* entry) = 0;
     virtual void AddUserNames(const char* names) = 0;
     // Removes the nick's entry whatever its symbols; `symbols` gets those it
-    // held, highest first. False when the nick is not listed.
+    // held, highest first. False, and "" in `symbols`, when not listed.
     virtual bool RemoveUser(const char* nick, char* symbols, size_t size) = 0;
     virtual bool HoldsStatus(const char* nick, char symbol) const = 0;
     // Gives a listed member one status symbol or takes it away, keeping the
