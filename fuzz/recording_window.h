@@ -46,8 +46,9 @@ public:
 
     void AddUser(const char* entry) override;
     void AddUserNames(const char* names) override;
-    bool RemoveUser(const char* nick) override;
-    bool IsListed(const char* entry) const override;
+    bool RemoveUser(const char* nick, char* symbols, size_t size) override;
+    bool HoldsStatus(const char* nick, char symbol) const override;
+    void SetUserStatus(const char* nick, char symbol, bool held) override;
     void ClearUserList() override { users.clear(); }
     bool OpenNamesReply() override;
     void CloseNamesReply() override { namesOpen = false; }
@@ -87,7 +88,7 @@ public:
     std::vector<RecordedConversation> conversations;  // in the order opened; closed ones stay
     int selected = -1;
     std::vector<RecordedLine> printed;
-    std::vector<std::string> users;
+    std::vector<std::string> users;  // wire entries ("@+anna"), in the list's order
     std::vector<std::string> sent;  // as given, CR LF included
     std::map<int, int64_t> pingTimes;
     std::string dropReason;  // a registered session's ERROR: it makes its link again
@@ -112,4 +113,8 @@ public:
 
 private:
     void CloseAllButServer();
+    // Lists an entry, its symbols in any order, at its place.
+    void InsertUser(const char* entry);
+    // The index of the nick's entry, whatever its symbols; -1 for none.
+    int FindUser(const char* nick) const;
 };

@@ -61,6 +61,33 @@ void ReadChannelTypes(ServerRules& rules, const char* value)
     memcpy(rules.channelTypes, value, length + 1);
 }
 
+// "A,B,C,D": lists, keys, modes with a parameter only when set, modes with
+// none; further groups take none either. Letters only, at least four groups.
+void ReadChannelModes(ServerRules& rules, const char* value)
+{
+    const char* keys = strchr(value, ',');
+    const char* whenSet = keys ? strchr(keys + 1, ',') : nullptr;
+    const char* without = whenSet ? strchr(whenSet + 1, ',') : nullptr;
+    if (!without)
+        return;
+    const size_t always = (size_t)(whenSet - value) - 1;
+    const size_t onlySet = (size_t)(without - whenSet) - 1;
+    if (always > kMaxParameterModes || onlySet > kMaxParameterModes)
+        return;
+    for (const char* c = value; c < without; ++c) {
+        if (*c != ',' && !IsLetter(*c))
+            return;
+    }
+    char* out = rules.parameterModes;
+    for (const char* c = value; c < whenSet; ++c) {
+        if (*c != ',')
+            *out++ = *c;
+    }
+    *out = '\0';
+    memcpy(rules.parameterWhenSetModes, whenSet + 1, onlySet);
+    rules.parameterWhenSetModes[onlySet] = '\0';
+}
+
 void ReadCaseMapping(ServerRules& rules, const char* value)
 {
     if (strcmp(value, "ascii") == 0)
@@ -104,6 +131,7 @@ const struct RuleReader {
     void (*read)(ServerRules& rules, const char* value);
 } kRuleReaders[] = {
     { "PREFIX", "(ov)@+", ReadPrefix },
+    { "CHANMODES", "beI,k,l,imnpst", ReadChannelModes },
     { "CHANTYPES", "#", ReadChannelTypes },
     { "CASEMAPPING", "ascii", ReadCaseMapping },
     { "NICKLEN", "30", ReadNickLength },
@@ -168,6 +196,14 @@ char StatusSymbolOfMode(const ServerRules& rules, char mode)
 {
     const char* found = mode ? strchr(rules.statusModes, mode) : nullptr;
     return found ? rules.statusSymbols[found - rules.statusModes] : '\0';
+}
+
+bool ModeTakesParameter(const ServerRules& rules, char mode, bool given)
+{
+    if (mode == '\0')
+        return false;
+    return StatusSymbolOfMode(rules, mode) != '\0' || strchr(rules.parameterModes, mode) != nullptr ||
+           (given && strchr(rules.parameterWhenSetModes, mode) != nullptr);
 }
 
 const char* SkipStatusSymbols(const ServerRules& rules, const char* entry)

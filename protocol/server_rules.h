@@ -14,6 +14,7 @@ enum class CaseMapping {
 enum {
     kMaxStatusModes = 8,
     kMaxChannelTypes = 8,
+    kMaxParameterModes = 52,
     kLongestNickRule = 255,
     kShortestLineRule = 512,
     kLongestLineRule = 4096,
@@ -23,6 +24,10 @@ struct ServerRules {
     // The status modes and their symbols, highest rank first ("ov", "@+").
     char statusModes[kMaxStatusModes + 1];
     char statusSymbols[kMaxStatusModes + 1];
+    // The channel modes that are not statuses yet take a parameter: always
+    // (lists and keys, "beIk") and only when set (limits, "l").
+    char parameterModes[kMaxParameterModes + 1];
+    char parameterWhenSetModes[kMaxParameterModes + 1];
     // The characters a channel's name starts with ("#").
     char channelTypes[kMaxChannelTypes + 1];
     CaseMapping caseMapping;
@@ -32,8 +37,8 @@ struct ServerRules {
     int lineLength;     // bytes of a line, CR LF included
 };
 
-// The defaults: "@+" for "ov", '#' channels, ASCII case, 30-byte nicks,
-// 512-byte lines.
+// The defaults: "@+" for "ov", the modes "b,k,l" of CHANMODES=beI,k,l,imnpst,
+// '#' channels, ASCII case, 30-byte nicks, 512-byte lines.
 void ResetServerRules(ServerRules& rules);
 
 // Reads one 005 reply's parameters after the target, e.g.
@@ -51,6 +56,9 @@ bool IsChannelName(const ServerRules& rules, const char* name);
 int StatusRank(const ServerRules& rules, char symbol);
 // The symbol of a status mode ('o' gives '@'); 0 for any other mode.
 char StatusSymbolOfMode(const ServerRules& rules, char mode);
+// Whether a channel mode, given (+) or taken (-), takes the next parameter
+// of its MODE line: a status mode always, any other as CHANMODES says.
+bool ModeTakesParameter(const ServerRules& rules, char mode, bool given);
 // The text after the leading status symbols of a user list entry: the nick.
 const char* SkipStatusSymbols(const ServerRules& rules, const char* entry);
 

@@ -97,4 +97,38 @@ TEST(ServerRules, NamesCompareByTheCaseMapping)
     EXPECT_LT(CompareFolded(CaseMapping::Ascii, "anna", "Bob"), 0);
 }
 
+// Which channel modes take a parameter: CHANMODES' lists and keys always,
+// its third group only when set; odd values keep what was there.
+struct ChannelModesRow {
+    const char* params;
+    const char* parameterModes;
+    const char* parameterWhenSetModes;
+};
+
+const ChannelModesRow kChannelModesRows[] = {
+    { ":are supported", "beIk", "l" },
+    { "CHANMODES=IXbeg,k,FJLfl,ACimnt", "IXbegk", "FJLfl" },
+    { "CHANMODES=b,,l,imnt,xyz", "b", "l" },
+    { "CHANMODES=b,k,l CHANMODES=b,k1,l,i CHANMODES=b k,l,i", "beIk", "l" },
+    { "CHANMODES=b,k,fl,imnt -CHANMODES", "beIk", "l" },
+};
+
+TEST(ServerRules, ChannelModesSayWhichTakeAParameter)
+{
+    for (const ChannelModesRow& row : kChannelModesRows) {
+        ServerRules rules;
+        ResetServerRules(rules);
+        ReadServerRules(rules, row.params);
+        EXPECT_STREQ(row.parameterModes, rules.parameterModes) << row.params;
+        EXPECT_STREQ(row.parameterWhenSetModes, rules.parameterWhenSetModes) << row.params;
+    }
+    ServerRules rules;
+    ResetServerRules(rules);
+    EXPECT_TRUE(ModeTakesParameter(rules, 'v', false));
+    EXPECT_TRUE(ModeTakesParameter(rules, 'l', true));
+    EXPECT_FALSE(ModeTakesParameter(rules, 'l', false));
+    EXPECT_FALSE(ModeTakesParameter(rules, 'm', true));
+    EXPECT_FALSE(ModeTakesParameter(rules, '\0', true));
+}
+
 } // namespace
