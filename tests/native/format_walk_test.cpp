@@ -81,6 +81,8 @@ struct WalkCase {
     bool sound;
     bool ownLine = false;
     bool soundOn = true;
+    CaseMapping mapping = CaseMapping::Ascii;
+    const char* nick = "tester";
 };
 
 std::ostream& operator<<(std::ostream& out, const WalkCase& row) { return out << row.description; }
@@ -91,7 +93,8 @@ TEST_P(FormatWalkTest, ShowsRunsInTheirStyles)
 {
     const WalkCase& row = GetParam();
     ModelControl control;
-    EXPECT_EQ(row.ownLine, WalkFormattedLine(row.text, LineContext{ "tester", row.ownLine, row.soundOn }, control));
+    const LineContext context = { row.nick, row.ownLine, row.soundOn, row.mapping };
+    EXPECT_EQ(row.ownLine, WalkFormattedLine(row.text, context, control));
     EXPECT_EQ(row.shown, control.shown);
     EXPECT_EQ(row.sound, control.Called("sound"));
     EXPECT_EQ("scroll", control.calls.back());
@@ -121,7 +124,12 @@ INSTANTIATE_TEST_SUITE_P(Lines, FormatWalkTest, ::testing::Values(
     WalkCase{ "mention with sound off is silent", "<alice> hi tester", "[red b]<alice> hi tester", false,
               false, false },
     WalkCase{ "nick before the first '>' is no mention", "<tester> hi", "[chat b]<tester> hi", false },
-    WalkCase{ "mention is case-sensitive", "<alice> hi Tester", "[chat b]<alice> hi Tester", false },
+    WalkCase{ "mention ignores case as the server's mapping does", "<alice> hi TesTer", "[red b]<alice> hi TesTer",
+              true },
+    WalkCase{ "under rfc1459 brackets fold too", "<alice> hi NICK[A]", "[red b]<alice> hi NICK[A]", true, false,
+              true, CaseMapping::Rfc1459, "nick{a}" },
+    WalkCase{ "under ascii they do not", "<alice> hi NICK[A]", "[chat b]<alice> hi NICK[A]", false, false, true,
+              CaseMapping::Ascii, "nick{a}" },
     WalkCase{ "status line is navy and not bold", "\r\n\x03" "2*** up", "[start]\r\n[navy]*** up", false },
     WalkCase{ "status line with '>' and the nick later is a mention", "\x03" "2*** a > b tester",
               "[red b]*** a > b tester", true },
@@ -140,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, FormatWalkTest, ::testing::Values(
 TEST(FormatWalk, HighlightIsSetWithoutRereadingThenSoundThenText)
 {
     ModelControl control;
-    WalkFormattedLine("\r\n\x03" "15<alice> tester", LineContext{ "tester", false, true }, control);
+    WalkFormattedLine("\r\n\x03" "15<alice> tester", LineContext{ "tester", false, true, CaseMapping::Ascii }, control);
     const std::vector<std::string> expected = {
         "caret", "apply CBU start", "insert \r\n", "apply CB lightgrey",
         "set CB b red", "sound", "insert <alice> tester", "scroll",
@@ -151,15 +159,15 @@ TEST(FormatWalk, HighlightIsSetWithoutRereadingThenSoundThenText)
 TEST(FormatWalk, NoOriginLineIsDroppedEntirely)
 {
     ModelControl control;
-    EXPECT_FALSE(WalkFormattedLine("\r\n\x03" "15421 No origin specified(null)", LineContext{ "tester", true, true },
-                                   control));
+    EXPECT_FALSE(WalkFormattedLine("\r\n\x03" "15421 No origin specified(null)",
+                                   LineContext{ "tester", true, true, CaseMapping::Ascii }, control));
     EXPECT_TRUE(control.calls.empty());
 }
 
 TEST(FormatWalk, OwnFlagStaysWithoutALastRun)
 {
     ModelControl control;
-    EXPECT_FALSE(WalkFormattedLine("<tester> hi\x03" "2", LineContext{ "tester", true, true }, control));
+    EXPECT_FALSE(WalkFormattedLine("<tester> hi\x03" "2", LineContext{ "tester", true, true, CaseMapping::Ascii }, control));
 }
 
 // Any text contains the empty nick, but only a part after the '>' that
@@ -167,8 +175,8 @@ TEST(FormatWalk, OwnFlagStaysWithoutALastRun)
 TEST(FormatWalk, EmptyNickNeedsAPartAfterTheSplit)
 {
     ModelControl endsWithSplit, textAfterSplit;
-    WalkFormattedLine("a>", LineContext{ "", false, true }, endsWithSplit);
-    WalkFormattedLine("a>b", LineContext{ "", false, true }, textAfterSplit);
+    WalkFormattedLine("a>", LineContext{ "", false, true, CaseMapping::Ascii }, endsWithSplit);
+    WalkFormattedLine("a>b", LineContext{ "", false, true, CaseMapping::Ascii }, textAfterSplit);
     EXPECT_EQ("[start]a>", endsWithSplit.shown);
     EXPECT_EQ("[red b]a>b", textAfterSplit.shown);
 }
@@ -176,7 +184,7 @@ TEST(FormatWalk, EmptyNickNeedsAPartAfterTheSplit)
 TEST(FormatWalk, ReadsAtMost8191Bytes)
 {
     ModelControl control;
-    WalkFormattedLine(std::string(10000, 'a').c_str(), LineContext{ "tester", false, true }, control);
+    WalkFormattedLine(std::string(10000, 'a').c_str(), LineContext{ "tester", false, true, CaseMapping::Ascii }, control);
     EXPECT_EQ("[start]" + std::string(8191, 'a'), control.shown);
 }
 

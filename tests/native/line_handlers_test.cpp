@@ -27,6 +27,7 @@ struct HandlerRow {
     Texts users_after;
     bool reconnecting = false;  // the link replaces a dropped one; no welcome yet
     const char* nick = "tester";
+    int sounds = -1;            // message sounds asked for; -1: not looked at
 };
 
 void PrintTo(const HandlerRow& row, std::ostream* out) { *out << row.description; }
@@ -69,6 +70,25 @@ TEST_P(LineHandlers, ShowSendAndList)
     EXPECT_EQ(row.shown, shown);
     EXPECT_EQ(row.sent, window.sent);
     EXPECT_EQ(Sorted(row.users_after), Sorted(window.users));
+    if (row.sounds >= 0)
+        EXPECT_EQ(row.sounds, window.sounds);
+}
+
+// What a server announces first, as its 005 reply.
+std::string Announcing(const char* rules)
+{
+    return std::string(":irc.test 005 tester ") + rules + " :are supported by this server\r\n";
+}
+
+const char kRfc1459[] = "CASEMAPPING=rfc1459";
+const char kAscii[] = "CASEMAPPING=ascii";
+const char kLocalChannels[] = "CHANTYPES=#&";
+const char kShortNicks[] = "NICKLEN=9";
+
+// The reply as the server tab shows it.
+std::string Announced(const char* rules)
+{
+    return std::string("irc.test: ") + rules + " are supported by this server";
 }
 
 const char kKicked[] = "*** ты был выкинут с канала #marketbay пользователем op (spam)";
@@ -140,6 +160,29 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 { "PRIVMSG NickServ :identify secret\r\n" }, {}, true },
     HandlerRow{ "NickServ missing at the first login is not waited for", "", "",
                 ":irc.test 401 tester NickServ :No such nick\r\n:NickServ!s@h NOTICE tester :registered",
-                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered" }, {}, {} }));
+                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered" }, {}, {} },
+    HandlerRow{ "under rfc1459 nick{a} and Nick[a] are one user, in one talk", "", "",
+                Announcing(kRfc1459) + ":nick{a}!a@h PRIVMSG tester :one\r\n:Nick[a]!a@h PRIVMSG tester :two",
+                { Announced(kRfc1459), "nick{a}: <nick{a}> one", "nick{a}: <Nick[a]> two" }, {}, {} },
+    HandlerRow{ "under ascii they are two users, in two talks", "", "",
+                Announcing(kAscii) + ":nick{a}!a@h PRIVMSG tester :one\r\n:Nick[a]!a@h PRIVMSG tester :two",
+                { Announced(kAscii), "nick{a}: <nick{a}> one", "Nick[a]: <Nick[a]> two" }, {}, {} },
+    HandlerRow{ "a message to an '&' channel goes to the channel, not to a talk with its sender", "&ops", "",
+                Announcing(kLocalChannels) + ":alice!a@h PRIVMSG &ops :hi",
+                { Announced(kLocalChannels), "&ops: <alice> hi" }, {}, {} },
+    HandlerRow{ "the own nick is known in another case of the mapping", "", "",
+                Announcing(kRfc1459) + ":Tester[1]!t@h JOIN :#marketbay",
+                { Announced(kRfc1459), "#marketbay: *** Вы находитесь на канале #marketbay" }, {}, {}, false,
+                "tester{1}" },
+    HandlerRow{ "a mention of the own nick in another case of the mapping sounds", "", "",
+                Announcing(kRfc1459) + ":alice!a@h PRIVMSG #marketbay :hi TESTER[1]",
+                { Announced(kRfc1459), "#marketbay: <alice> hi TESTER[1]" }, {}, {}, false, "tester{1}", 1 },
+    HandlerRow{ "a private message to the own nick in another case sounds", "", "",
+                Announcing(kRfc1459) + ":alice!a@h PRIVMSG Tester[1] :psst",
+                { Announced(kRfc1459), "alice: <alice> psst" }, {}, {}, false, "tester{1}", 1 },
+    HandlerRow{ "a stand-in fits the server's NICKLEN", "", "",
+                Announcing(kShortNicks) + ":irc.test 433 * longnick12 :in use",
+                { Announced(kShortNicks), "irc.test: *** Ник longnick12 занят, пробую longnick_" },
+                { "NICK :longnick_\r\n" }, {}, true, "longnick12" }));
 
 } // namespace
