@@ -61,6 +61,7 @@ CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool t
       m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab(), m_szUserNick(),
       m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false)
 {
+    ResetServerRules(m_droppedRules);
 }
 
 CChatConnection::~CChatConnection()

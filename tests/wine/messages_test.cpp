@@ -7,7 +7,9 @@
 
 #include <time.h>
 
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,6 +68,51 @@ protected:
     }
 };
 
+// Private talks are told apart as the server tells nicks apart: under
+// rfc1459 "nick{a}" and "Nick[a]" are one user.
+struct CaseMappingRow {
+    const char* description;
+    const char* caseMapping;
+    std::vector<std::string> tabs;
+    const char* firstTalk;
+};
+
+std::ostream& operator<<(std::ostream& out, const CaseMappingRow& row) { return out << row.description; }
+
+class CaseMappingTest : public MessagesTest, public ::testing::WithParamInterface<CaseMappingRow> {
+protected:
+    std::vector<std::string> TabTexts()
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < TabCtrl_GetItemCount(Client().m_hTabCtrl); ++i) {
+            char text[256] = "";
+            TCITEMA item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            TabCtrl_GetItem(Client().m_hTabCtrl, i, &item);
+            texts.push_back(text);
+        }
+        return texts;
+    }
+};
+
+TEST_P(CaseMappingTest, PrivateTalksFollowTheServersMapping)
+{
+    const CaseMappingRow& row = GetParam();
+    ServerSends(std::string(":irc.test 005 tester CASEMAPPING=") + row.caseMapping +
+                " :are supported by this server\r\n:nick{a}!a@h PRIVMSG tester :one\r\n"
+                ":Nick[a]!a@h PRIVMSG tester :two\r\n");
+    EXPECT_EQ(row.tabs, TabTexts());
+    EXPECT_EQ(row.firstTalk, window.OutputText("nick{a}"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CaseMappingTest, ::testing::Values(
+    CaseMappingRow{ "rfc1459: one talk", "rfc1459", { kServerTab, "#marketbay", "nick{a}" },
+                    "\n<nick{a}> one\n<Nick[a]> two" },
+    CaseMappingRow{ "ascii: two talks", "ascii", { kServerTab, "#marketbay", "nick{a}", "Nick[a]" },
+                    "\n<nick{a}> one" }));
+
 TEST_F(MessagesTest, PrivateMessageOpensItsTabAndSoundsOnce)
 {
     const int sounds = MessageSoundRequests();
@@ -81,7 +128,7 @@ TEST_F(MessagesTest, PrivateMessageOpensItsTabAndSoundsOnce)
     EXPECT_EQ(sounds + 2, MessageSoundRequests());
 }
 
-TEST_F(MessagesTest, SoundOnlyForTheAllLowercaseOwnNick)
+TEST_F(MessagesTest, SoundOnlyForTheOwnNick)
 {
     const struct {
         const char* description;
@@ -92,7 +139,8 @@ TEST_F(MessagesTest, SoundOnlyForTheAllLowercaseOwnNick)
         int sounds;
     } rows[] = {
         { "own nick", "tester", 1, ":Bob!b@h PRIVMSG tester :psst", "Bob", 1 },
-        { "own nick with capitals", "Tester", 1, ":Bob!b@h PRIVMSG Tester :psst", "Bob", 0 },
+        // The server's case mapping (ascii until it says) takes it for the own nick.
+        { "own nick with capitals", "Tester", 1, ":Bob!b@h PRIVMSG Tester :psst", "Bob", 1 },
         { "sound off", "tester", 0, ":Bob!b@h PRIVMSG tester :psst", "Bob", 0 },
         { "someone else's nick", "tester", 1, ":Bob!b@h PRIVMSG other :psst", "Bob", 0 },
         { "channel", "tester", 1, ":Bob!b@h PRIVMSG #marketbay :psst", "#marketbay", 0 },
