@@ -74,6 +74,9 @@ public:
     // until it does.
     const ServerRules& Rules() const { return m_rules; }
     void ReadRules(const char* params) { ReadServerRules(m_rules, params); }
+    // The longest line this server takes, CR LF included: its LINELEN, as
+    // far as the queue holds.
+    size_t LineLimit() const;
     // A link that replaces a dropped one starts from what that server said.
     void HoldToRules(const ServerRules& rules) { m_rules = rules; }
     // CTCP answers are paced per connection (net/send_line.cpp): false
