@@ -64,6 +64,7 @@ CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool t
       m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false),
       m_saslStartedAt(0), m_joinAwaitedSince(0), m_joinAwaited(false)
 {
+    ResetServerRules(m_droppedRules);
 }
 
 CChatConnection::~CChatConnection()

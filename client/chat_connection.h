@@ -108,6 +108,9 @@ private:
     // since when, and whether it did on this link already.
     char m_szUserNick[1027];
     int m_nickRetries;
+    // What the dropped link's server announced: the next link holds to it
+    // until its own 005, so that a stand-in fits the server's NICKLEN.
+    ServerRules m_droppedRules;
     DWORD m_nickServAwaitedSince;
     bool m_awaitingNickServ;
     bool m_nickServAwaited;

@@ -42,7 +42,9 @@ bool CIrcClient::SendInputLine(const char* text)
         return true;
 
     HWND output = FindTab(target);
-    const size_t limit = PrivmsgTextLimit(strlen(target), strlen(m_szNick));
+    CChatConnection* chat = CChatConnection::Of(m_hDialog);
+    const size_t lineLimit = chat && chat->Server() ? chat->Server()->LineLimit() : (size_t)kShortestLineRule;
+    const size_t limit = PrivmsgTextLimit(lineLimit, strlen(target), strlen(m_szNick));
     // Each line break starts a message, a long line is sent in pieces; the
     // text goes out whole or, when the queue has no room for it, not at all.
     const size_t overhead = strlen("PRIVMSG ") + strlen(target) + strlen(" :\r\n");
@@ -51,7 +53,6 @@ bool CIrcClient::SendInputLine(const char* text)
     size_t length;
     for (const char* rest = text; NextMessagePiece(&rest, limit, &piece, &length); ++count)
         bytes += overhead + length;
-    CChatConnection* chat = CChatConnection::Of(m_hDialog);
     if (chat && chat->Server() && !chat->Server()->CanQueueTypedLines(count, bytes)) {
         m_ownLinePending = 0;  // the line below is the client's, not the user's
         PrintLine(output, "\r\n%s*** Текст не отправлен: слишком много строк ещё ждут отправки",

@@ -13,9 +13,13 @@
 
 #include <initializer_list>
 
+#include <stdio.h>
+#include <string.h>
+
 namespace {
 
 const char kOtherData[] = "Введите другие данные";
+const char kNickNotChanged[] = "Ник не изменен";
 
 struct RefusalMessage {
     LoginRefusal refusal;
@@ -157,7 +161,16 @@ void CIrcClient::OnChangeNickButton()
     char nick[kWireFieldSize];
     ReadWireField(GetControl(IDC_NICK), nick, sizeof nick, 30);
     if (!nick[0]) {
-        ShowMessageBox("Недостаточно данных для смены ника", "Ник не изменен");
+        ShowMessageBox("Недостаточно данных для смены ника", kNickNotChanged);
+        return;
+    }
+    // The server counts the bytes it receives against its NICKLEN: a longer
+    // nick would only come back refused.
+    const int nickLength = Rules().nickLength;
+    if (strlen(nick) > (size_t)nickLength) {
+        char text[128];
+        snprintf(text, sizeof text, "Сервер принимает ник не длиннее %d символов", nickLength);
+        ShowMessageBox(text, kNickNotChanged);
         return;
     }
     char password[kWireFieldSize];

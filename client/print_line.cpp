@@ -11,7 +11,8 @@ namespace {
 
 void WalkIntoBatch(CIrcClient& client, COutputBatch& batch, HWND output, const char* text)
 {
-    const LineContext context = { client.m_szNick, client.m_ownLinePending == 1, client.m_soundOn == 1 };
+    const LineContext context = { client.m_szNick, client.m_ownLinePending == 1, client.m_soundOn == 1,
+                                  client.Rules().caseMapping };
     if (WalkFormattedLine(text, context, batch.RunsFor(output)))
         client.m_ownLinePending = 0;
 }

@@ -80,6 +80,7 @@ void CChatConnection::DropLink(const char* reason)
         m_client.PrintLine(m_client.FindTab(m_szWaitingTab[0] ? m_szWaitingTab : m_client.m_szServer),
                            "\r\n%s*** Не отправлено строк: %u", COLOUR_CONNECTION, (unsigned)unsent);
     m_szWaitingTab[0] = '\0';
+    m_droppedRules = m_pServer->Rules();
     delete m_pServer;
     m_pServer = NULL;
     m_client.ForgetLink();
@@ -111,6 +112,8 @@ void CChatConnection::OnReconnectTimer()
         return;
     KillTimer(m_client.m_hDialog, kReconnectTimer);
     ConnectionFailure failure = ConnectionFailure::Socket;
-    if (!StartLink(&failure))
+    if (StartLink(&failure))
+        m_pServer->HoldToRules(m_droppedRules);
+    else
         WaitForNextAttempt(DescribeFailure(failure));
 }

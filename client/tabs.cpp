@@ -9,6 +9,7 @@
 #include "client/user_list.h"
 #include "protocol/wire_text.h"
 #include "output/scrollback_control.h"
+#include "protocol/server_rules.h"
 #include "protocol/tokens.h"
 
 #include <stdio.h>
@@ -18,11 +19,18 @@ namespace {
 
 enum { kEntrySize = 1024 };
 
-bool IsInUserList(HWND list, const char* nick)
+// Names compare as the server compares them: under its case mapping
+// "Nick[a]" and "nick{a}" are one user, and one tab.
+bool IsSameName(const CIrcClient& client, const char* a, const char* b)
+{
+    return EqualsFolded(client.Rules().caseMapping, a, b);
+}
+
+bool IsInUserList(const CIrcClient& client, HWND list, const char* nick)
 {
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
-        if (strcmp(UserListNick(list, i), nick) == 0)
+        if (IsSameName(client, UserListNick(list, i), nick))
             return true;
     }
     return false;
@@ -31,7 +39,7 @@ bool IsInUserList(HWND list, const char* nick)
 int FindSlot(const CIrcClient& client, const char* name)
 {
     for (int i = 0; i < client.m_tabCount; ++i) {
-        if (strcmp(client.m_tabs[i].szName, name) == 0)
+        if (IsSameName(client, client.m_tabs[i].szName, name))
             return i;
     }
     return -1;
@@ -101,8 +109,7 @@ void CIrcClient::OpenTab(const char* name)
     RECT tabRect;
     GetWindowRect(m_hTabCtrl, &tabRect);
 
-    if (name[0] == '+' || name[0] == '@' || name[0] == ' ')
-        ++name;
+    name = ConversationName(Rules(), name);
     // The slot keeps the name as the server wrote it, the address of every
     // line typed here; the tab shows what code page 1251 can of it.
     char tabName[1024];
@@ -169,12 +176,12 @@ void CIrcClient::OnTabSelChange()
 
     // A private talk can be written to only while its user is in the channel.
     BOOL canWrite;
-    if (strcmp(slot.szName, m_szServer) == 0)
+    if (IsSameName(*this, slot.szName, m_szServer))
         canWrite = FALSE;
-    else if (strcmp(slot.szName, m_szChannel) == 0)
+    else if (IsSameName(*this, slot.szName, m_szChannel))
         canWrite = TRUE;
     else
-        canWrite = IsInUserList(GetControl(IDC_USER_LIST), slot.szName);
+        canWrite = IsInUserList(*this, GetControl(IDC_USER_LIST), slot.szName);
     EnableWindow(GetControl(IDC_INPUT), canWrite);
 
     if (slot.bRead == 0) {
@@ -203,7 +210,7 @@ void CIrcClient::CloseAllPrivateTabs()
 {
     for (int i = 0; i < m_tabCount; ++i) {
         TabEntry& slot = m_tabs[i];
-        if (strcmp(slot.szName, m_szServer) == 0 || strcmp(slot.szName, m_szChannel) == 0)
+        if (IsSameName(*this, slot.szName, m_szServer) || IsSameName(*this, slot.szName, m_szChannel))
             continue;
         if (slot.hPage) {
             DestroyWindow(slot.hPage);
@@ -231,7 +238,7 @@ void CIrcClient::ResetTabs(bool all)
     }
 
     for (int i = 0; i < m_tabHighWater; ++i) {
-        if (strcmp(m_tabs[i].szName, m_szServer) == 0)
+        if (IsSameName(*this, m_tabs[i].szName, m_szServer))
             continue;
         SendMessageA(m_hTabCtrl, TCM_DELETEITEM, 1, 0);
         if (m_tabs[i].hPage) {
@@ -251,7 +258,7 @@ bool CIrcClient::IsPrivateTabSelected() const
     if (index < 0)
         return false;
     const char* name = m_tabs[index].szName;
-    return strcmp(name, m_szServer) != 0 && strcmp(name, m_szChannel) != 0;
+    return !IsSameName(*this, name, m_szServer) && !IsSameName(*this, name, m_szChannel);
 }
 
 const char* CIrcClient::GetCurrentTabName() const

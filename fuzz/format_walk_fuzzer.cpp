@@ -171,11 +171,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     FuzzedDataProvider data(bytes, size);
     const bool ownLine = data.ConsumeBool();
     const bool soundOn = data.ConsumeBool();
+    const CaseMapping mapping = static_cast<CaseMapping>(data.ConsumeIntegralInRange<int>(0, 2));
     const ExactText nick = ConsumeText(data, 40);
     const ExactText text(data.ConsumeRemainingBytesAsString());
 
     CheckedOutput output;
-    const LineContext context = { nick.get(), ownLine, soundOn };
+    const LineContext context = { nick.get(), ownLine, soundOn, mapping };
     const bool ownLineDrawn = WalkFormattedLine(text.get(), context, output);
 
     // Either nothing is done, or the line ends scrolled to the bottom.

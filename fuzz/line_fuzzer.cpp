@@ -63,12 +63,13 @@ struct Before {
     size_t senderLines;  // in the sender's open talk; SIZE_MAX for none
 };
 
-// A stand-in: the user's nick, cut, and one to three '_', within 30 bytes.
-bool IsStandIn(const std::string& standIn, const std::string& userNick)
+// A stand-in: the user's nick, cut, and one to three '_', within the
+// server's nick length (or the underscores alone, for a shorter one).
+bool IsStandIn(const std::string& standIn, const std::string& userNick, int nickLength)
 {
     const size_t cut = standIn.find_last_not_of('_') + 1;
     const size_t underscores = standIn.size() - cut;
-    return underscores >= 1 && underscores <= 3 && standIn.size() <= 30 &&
+    return underscores >= 1 && underscores <= 3 && standIn.size() <= std::max((size_t)nickLength, underscores) &&
            userNick.compare(0, cut, standIn, 0, cut) == 0;
 }
 
@@ -124,7 +125,7 @@ void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordin
             const std::string target = sent.substr(7, sent.find(' ', 7) - 7);
             Expect(IsOneTarget(target.c_str()) && target == line.sender && sent.back() == '\x01');
         } else if (sent.compare(0, 6, "NICK :") == 0) {
-            Expect(window.reconnect && !before.registered && IsStandIn(sent.substr(6), window.userNick));
+            Expect(window.reconnect && !before.registered && IsStandIn(sent.substr(6), window.userNick, window.rules.nickLength));
         } else if (sent.compare(0, 18, "PRIVMSG NickServ :") == 0) {
             Expect(window.reconnect && EqualsIgnoringAsciiCase(line.sender, "NickServ") &&
                    window.nick == window.userNick && sent == "PRIVMSG NickServ :identify " + window.password);
@@ -238,8 +239,10 @@ bool HandleLine(void* context)
     ParsedLine parsed;
     const bool parses = ParseLine(session.line, parsed);
     const RecordedConversation* talk = parses ? window.Find(parsed.sender) : nullptr;
-    const bool ownNick = parses && EqualsIgnoringAsciiCase(parsed.sender, window.OwnNick());
-    const bool apart = parses && parsed.sender != window.channel && parsed.sender != window.server;
+    const CaseMapping mapping = window.rules.caseMapping;
+    const bool ownNick = parses && EqualsFolded(mapping, parsed.sender, window.OwnNick());
+    const bool apart = parses && !EqualsFolded(mapping, parsed.sender, window.channel.c_str()) &&
+                       !EqualsFolded(mapping, parsed.sender, window.server.c_str());
     const Before before = { window.printed.size(), window.sent.size(), window.users, window.channel,
                             window.namesOpen, window.registered,
                             talk && !ownNick && apart ? talk->lines.size() : SIZE_MAX };

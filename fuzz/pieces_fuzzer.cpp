@@ -9,6 +9,7 @@
 #include "protocol/ctcp.h"
 #include "protocol/numeric_pieces.h"
 #include "protocol/numeric_time.h"
+#include "protocol/server_rules.h"
 #include "protocol/words.h"
 
 #include <stdint.h>
@@ -133,8 +134,9 @@ void CutOutgoing(FuzzedDataProvider& data)
 {
     const size_t targetLength = data.ConsumeIntegralInRange<size_t>(0, 1000);
     const size_t nickLength = data.ConsumeIntegralInRange<size_t>(0, 100);
-    const size_t limit = PrivmsgTextLimit(targetLength, nickLength);
-    Expect(limit >= 64 && limit < 512);
+    const size_t lineLength = data.ConsumeIntegralInRange<size_t>(kShortestLineRule, kLongestLineRule);
+    const size_t limit = PrivmsgTextLimit(lineLength, targetLength, nickLength);
+    Expect(limit >= 64 && limit < lineLength);
     const size_t chosen = data.ConsumeBool() ? limit : data.ConsumeIntegralInRange<size_t>(1, 600);
     const ExactText text(data.ConsumeRemainingBytesAsString());
 

@@ -106,7 +106,7 @@ Conversation* CRecordingWindow::FindConversation(const char* name)
     if (!name || !name[0])
         return nullptr;
     for (size_t i = 0; i < conversations.size(); ++i) {
-        if (conversations[i].open && conversations[i].name == name)
+        if (conversations[i].open && EqualsFolded(rules.caseMapping, conversations[i].name.c_str(), name))
             return HandleOf((int)i);
     }
     return nullptr;
@@ -117,7 +117,7 @@ const RecordedConversation* CRecordingWindow::Find(const std::string& name) cons
     if (name.empty())
         return nullptr;
     for (const RecordedConversation& conversation : conversations) {
-        if (conversation.open && conversation.name == name)
+        if (conversation.open && EqualsFolded(rules.caseMapping, conversation.name.c_str(), name.c_str()))
             return &conversation;
     }
     return nullptr;
@@ -130,8 +130,7 @@ void CRecordingWindow::OpenConversation(const char* name)
         open += conversation.open ? 1 : 0;
     if (open >= kMaxConversations)
         return;
-    if (name[0] == '+' || name[0] == '@' || name[0] == ' ')
-        ++name;
+    name = ConversationName(rules, name);
     char copy[1024];
     CopyText(copy, sizeof copy, name);
     conversations.push_back(RecordedConversation{ copy, true, false, {} });
@@ -163,7 +162,7 @@ void CRecordingWindow::PrintLineArgs(Conversation* conversation, const char* for
     Expect(strlen(text) < sizeof text);
 
     CheckedOutput output;
-    const LineContext context = { nick.c_str(), ownLinePending, soundOn };
+    const LineContext context = { nick.c_str(), ownLinePending, soundOn, rules.caseMapping };
     const bool ownLineDrawn = WalkFormattedLine(text, context, output);
     Expect(output.scrolled == (output.calls > 0) && (!ownLineDrawn || context.ownLine));
     if (ownLineDrawn)

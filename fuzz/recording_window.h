@@ -79,7 +79,7 @@ public:
     int MessageSoundRequests() const override { return sounds; }
     void PlayMessageSound() override;
 
-    // The open conversation of that name, or null.
+    // The open conversation of that name, as the server's mapping compares, or null.
     const RecordedConversation* Find(const std::string& name) const;
 
     std::string nick, server, channel;

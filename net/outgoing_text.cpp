@@ -6,7 +6,6 @@
 
 namespace {
 
-const size_t kIrcLineLimit = 512;  // including "\r\n"
 const size_t kNickReserve = 30;    // the login panel's nick limit; a longer own nick counts as it is
 const size_t kUserReserve = 10;    // "~username" as relayed; USERLEN of the common servers is 10
 const size_t kHostReserve = 63;    // HOSTLEN of the common servers
@@ -39,15 +38,15 @@ void CutAtLineBreak(char* text)
     text[strcspn(text, kLineBreaks)] = '\0';
 }
 
-size_t PrivmsgTextLimit(size_t targetLength, size_t nickLength)
+size_t PrivmsgTextLimit(size_t lineLength, size_t targetLength, size_t nickLength)
 {
     const size_t nick = nickLength > kNickReserve ? nickLength : kNickReserve;
     // ":" nick "!" user "@" host " PRIVMSG " target " :" text "\r\n"
     const size_t overhead = 1 + nick + 1 + kUserReserve + 1 + kHostReserve +
                             strlen(" PRIVMSG ") + targetLength + strlen(" :") + strlen("\r\n");
-    if (overhead + kMinPieceLength > kIrcLineLimit)
+    if (overhead + kMinPieceLength > lineLength)
         return kMinPieceLength;
-    return kIrcLineLimit - overhead;
+    return lineLength - overhead;
 }
 
 bool NextMessagePiece(const char** cursor, size_t limit, const char** piece, size_t* length)

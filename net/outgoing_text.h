@@ -10,9 +10,10 @@ void CutAtLineBreak(char* text);
 
 // The longest text one "PRIVMSG target :text" may carry so that the line the
 // server relays, with its prefix ":nick!user@host " and "\r\n", stays within
-// the 512 bytes of an IRC line. The prefix is reserved at its longest (see
-// the definition); a target too long for any server still gets a small piece.
-size_t PrivmsgTextLimit(size_t targetLength, size_t nickLength);
+// lineLength bytes (the server's LINELEN, 512 by default). The prefix is
+// reserved at its longest (see the definition); a target too long for any
+// server still gets a small piece.
+size_t PrivmsgTextLimit(size_t lineLength, size_t targetLength, size_t nickLength);
 
 // Takes the next piece of typed text, UTF-8, to send as one message and
 // moves the cursor past it. Line breaks separate messages and empty lines are

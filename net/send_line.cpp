@@ -47,10 +47,15 @@ void CServerConnection::OpenSendQueue()
                       : new CSendQueue(&SendToSocket, (void*)(uintptr_t)m_socket);
 }
 
+size_t CServerConnection::LineLimit() const
+{
+    return (size_t)m_rules.lineLength < kQueuedLineLimit ? (size_t)m_rules.lineLength : kQueuedLineLimit;
+}
+
 // Each line of the text (registration sends two at once) goes into the
-// queue whole: one IRC line at most, cut on a character boundary if longer
-// (the server would cut it anyway), and always ending in CR LF, so that a
-// cut line never runs into the next command.
+// queue whole: one line of the server's length at most, cut on a character
+// boundary if longer (the server would cut it anyway), and always ending in
+// CR LF, so that a cut line never runs into the next command.
 int CServerConnection::QueueLines(const char* text)
 {
     if (!m_pQueue)
@@ -58,7 +63,7 @@ int CServerConnection::QueueLines(const char* text)
     int queued = 0;
     while (*text) {
         const size_t length = strcspn(text, "\r\n");
-        const size_t kept = FitUtf8Length(text, length, kQueuedLineLimit - 2);
+        const size_t kept = FitUtf8Length(text, length, LineLimit() - 2);
         char line[kQueuedLineLimit];
         memcpy(line, text, kept);
         memcpy(line + kept, "\r\n", 2);

@@ -10,8 +10,9 @@
 #include <deque>
 #include <string>
 
-// The longest line the queue holds, CR LF included: one IRC line.
-constexpr size_t kQueuedLineLimit = 512;
+// The longest line the queue holds, CR LF included: the longest a server's
+// LINELEN may make one IRC line, within the record's formatting buffer.
+constexpr size_t kQueuedLineLimit = 2048;
 
 // Ordinary lines go out as a server's flood control (RFC 1459) charges them:
 // two seconds a line, and a client more than ten seconds ahead is no longer

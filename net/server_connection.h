@@ -77,6 +77,11 @@ public:
     void ReadRules(const char* params) { ReadServerRules(m_rules, params); }
     // What this link negotiated with the server (CAP, SASL).
     CCapNegotiation& Capabilities() { return m_caps; }
+    // The longest line this server takes, CR LF included: its LINELEN, as
+    // far as the queue holds.
+    size_t LineLimit() const;
+    // A link that replaces a dropped one starts from what that server said.
+    void HoldToRules(const ServerRules& rules) { m_rules = rules; }
     // CTCP answers are paced per connection (net/send_line.cpp): false
     // when one would go beyond the pace.
     bool TakeCtcpAnswerTurn();

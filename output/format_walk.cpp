@@ -1,6 +1,8 @@
 // The byte walk over one formatted line and the highlight of its last run.
 #include "output/format_walk.h"
 
+#include "protocol/server_rules.h"
+
 #include <string.h>
 
 namespace {
@@ -41,21 +43,28 @@ size_t BoundedLength(const char* text)
     return length;
 }
 
-// Substring search within the first `length` bytes; an empty needle is
-// found, as with strstr.
-bool Contains(const char* text, size_t length, const char* needle)
+char Unfolded(char byte) { return byte; }
+
+// Substring search within the first `length` bytes, each byte compared as
+// `fold` makes it; an empty needle is found, as with strstr.
+template <typename Fold>
+bool Contains(const char* text, size_t length, const char* needle, Fold fold)
 {
     const size_t needleLength = strlen(needle);
     for (size_t start = 0; start + needleLength <= length; ++start) {
-        if (memcmp(text + start, needle, needleLength) == 0)
+        size_t i = 0;
+        while (i < needleLength && fold(text[start + i]) == fold(needle[i]))
+            ++i;
+        if (i == needleLength)
             return true;
     }
     return false;
 }
 
 // Splits at the first '>' after any leading ones; true when the part after
-// it is not empty and holds the nick.
-bool MentionsNick(const char* text, size_t length, const char* nick)
+// it is not empty and holds the nick, in any case the server's mapping
+// takes for the same nick.
+bool MentionsNick(const char* text, size_t length, const char* nick, CaseMapping mapping)
 {
     size_t first = 0;
     while (first < length && text[first] == '>')
@@ -64,7 +73,8 @@ bool MentionsNick(const char* text, size_t length, const char* nick)
     if (!split)
         return false;
     const size_t rest = static_cast<const char*>(split) - text + 1;
-    return rest < length && Contains(text + rest, length - rest, nick);
+    return rest < length &&
+           Contains(text + rest, length - rest, nick, [mapping](char byte) { return FoldCase(mapping, byte); });
 }
 
 // The state of one line: nothing survives the call.
@@ -102,7 +112,7 @@ struct LineState {
 bool WalkFormattedLine(const char* text, const LineContext& context, LineOutput& output)
 {
     const size_t length = BoundedLength(text);
-    if (Contains(text, length, kDroppedLineMark))
+    if (Contains(text, length, kDroppedLineMark, Unfolded))
         return false;
 
     output.MoveCaretToEnd();
@@ -157,7 +167,7 @@ bool WalkFormattedLine(const char* text, const LineContext& context, LineOutput&
 
     bool ownLineDrawn = false;
     if (line.pendingLength > 0) {
-        if (MentionsNick(text, length, context.ownNick)) {
+        if (MentionsNick(text, length, context.ownNick, context.caseMapping)) {
             line.effects ^= kEffectBold;
             line.colour = kMentionColour;
             line.Set(kMaskColour | kMaskBold);

@@ -4,6 +4,8 @@
 // rich text (output/rich_text.h) for the output control.
 #pragma once
 
+#include "protocol/server_rules.h"
+
 #include <stdint.h>
 
 // A formatted line holds at most kFormattedLineSize - 1 bytes; the walk reads
@@ -57,6 +59,7 @@ struct LineContext {
     const char* ownNick;  // a mention of it after the first '>' is highlighted
     bool ownLine;         // the line is the user's own echo
     bool soundOn;
+    CaseMapping caseMapping;  // the server's: how the mention compares
 };
 
 // Writes the NUL-terminated formatted `text` to `output`. A line containing

@@ -29,8 +29,9 @@ public:
     virtual void ShowOwnNick() = 0;
 
     virtual Conversation* FindConversation(const char* name) = 0;
-    // Opens a tab named `name` less a leading '+', '@' or blank and selects
-    // it; with the tab table full nothing opens.
+    // Opens a tab named ConversationName(Rules(), name) and selects it; with
+    // the tab table full nothing opens. Names compare by the server's case
+    // mapping.
     virtual void OpenConversation(const char* name) = 0;
     virtual const char* SelectedConversationName() const = 0;
     // Puts the selected conversation's page in sight again.

@@ -1,6 +1,7 @@
 #include "protocol/line_parser.h"
 
 #include "protocol/message_tags.h"
+#include "protocol/server_rules.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -68,7 +69,7 @@ bool IsIgnoredSender(const char* sender)
     return strcmp(sender, "channelwarden") == 0;
 }
 
-OutputTab ChooseOutputTab(const ParsedLine& parsed, const char* ownNick,
+OutputTab ChooseOutputTab(const ParsedLine& parsed, const ServerRules& rules, const char* ownNick,
                           bool serverTabExists)
 {
     const char* command = parsed.command;
@@ -79,10 +80,10 @@ OutputTab ChooseOutputTab(const ParsedLine& parsed, const char* ownNick,
         strcmp(command, "QUIT") == 0)
         return OutputTab::Channel;
     if (strcmp(command, "PRIVMSG") == 0)
-        return parsed.target[0] == '#' ? OutputTab::Target : OutputTab::Sender;
+        return IsChannelName(rules, parsed.target) ? OutputTab::Target : OutputTab::Sender;
     if (strcmp(command, "JOIN") == 0 || strcmp(command, "333") == 0)
         return OutputTab::Channel;
-    if (strcmp(parsed.target, ownNick) == 0)
+    if (EqualsFolded(rules.caseMapping, parsed.target, ownNick))
         return OutputTab::Server;
     if (serverTabExists)
         return OutputTab::Server;

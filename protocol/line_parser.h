@@ -2,6 +2,8 @@
 // goes to. No Windows types: built natively too.
 #pragma once
 
+struct ServerRules;
+
 enum { kTokenSize = 1024, kArgsSize = 4096, kSenderSize = 96, kLineTextSize = 2048 };
 
 struct ParsedLine {
@@ -32,7 +34,8 @@ bool ParseLine(const char* line, ParsedLine& parsed);
 // Lines from this service nick are ignored entirely.
 bool IsIgnoredSender(const char* sender);
 
-// Where the output of a prefixed line goes.
+// Where the output of a prefixed line goes; channels and the own nick are
+// told by the server's rules.
 enum class OutputTab {
     Server,        // the server tab
     Channel,       // the tab of the current channel
@@ -41,5 +44,5 @@ enum class OutputTab {
     TargetOpened,  // a tab opened for the target
 };
 
-OutputTab ChooseOutputTab(const ParsedLine& parsed, const char* ownNick,
+OutputTab ChooseOutputTab(const ParsedLine& parsed, const ServerRules& rules, const char* ownNick,
                           bool serverTabExists);

@@ -16,12 +16,12 @@ enum { kNickSize = 1024 };
 
 bool IsOwnNick(const IChatWindow& window, const char* nick)
 {
-    return EqualsIgnoringAsciiCase(nick, window.OwnNick());
+    return EqualsFolded(window.Rules().caseMapping, nick, window.OwnNick());
 }
 
 bool IsSelectedTab(const IChatWindow& window, const char* name)
 {
-    return strcmp(window.SelectedConversationName(), name) == 0;
+    return EqualsFolded(window.Rules().caseMapping, window.SelectedConversationName(), name);
 }
 
 enum { kSymbolsSize = kMaxStatusModes + 1 };
@@ -163,15 +163,17 @@ void OnNick(IChatWindow& window, const ParsedLine& line, Conversation* conversat
                      newNick);
     RenameMember(window, line.sender, newNick);
     // A private tab keeps the old nick as its name: typing there would
-    // address a nick nobody has any more.
-    const bool talksToOldNick = IsSelectedTab(window, line.sender) && window.FindConversation(line.sender);
+    // address a nick nobody has any more, unless the new one differs only in
+    // case, which the server takes for the same nick.
+    const bool talksToOldNick = IsSelectedTab(window, line.sender) && window.FindConversation(line.sender) &&
+                                !EqualsFolded(window.Rules().caseMapping, line.sender, newNick);
     window.EnableInput(!talksToOldNick);
 }
 
 void OnMode(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     // User modes are not shown.
-    if (line.target[0] != '#')
+    if (!IsChannelName(window.Rules(), line.target))
         return;
 
     WordReader words(line.rest);

@@ -8,7 +8,6 @@
 #include "protocol/tokens.h"
 
 #include <stdint.h>
-#include <string.h>
 #include <time.h>
 
 namespace {
@@ -35,7 +34,7 @@ void OnCtcpRequest(IChatWindow& window, const ParsedLine& line, Conversation* co
     const char* prefix = line.token1 + 1;
 
     if (EqualsIgnoringAsciiCase(word, "ACTION")) {
-        if (line.target[0] == '#')
+        if (IsChannelName(window.Rules(), line.target))
             window.SetChannelName(line.target);
         window.PrintLine(conversation, "\r\n%s* %s %s", COLOUR_ACTION, line.sender, parameter);
     } else if (EqualsIgnoringAsciiCase(word, "PING")) {
@@ -80,15 +79,15 @@ void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conver
         return;
     }
     window.MarkActivity(conversation);
-    const bool toChannel = line.target[0] == '#';
+    const ServerRules& rules = window.Rules();
+    const bool toChannel = IsChannelName(rules, line.target);
     if (toChannel)
         window.SetChannelName(line.target);
     const int soundsBefore = window.MessageSoundRequests();
     window.PrintLine(conversation, "\r\n%s<%s> %s", COLOUR_CHAT, line.sender, line.rest);
-    // The target is lowercased: an own nick with capitals never matches. A
-    // message that names the user has asked for the sound already: once is
+    // A message that names the user has asked for the sound already: once is
     // enough.
-    if (!toChannel && strcmp(line.target, window.OwnNick()) == 0 &&
+    if (!toChannel && EqualsFolded(rules.caseMapping, line.target, window.OwnNick()) &&
         window.MessageSoundRequests() == soundsBefore)
         window.PlayMessageSound();
 }

@@ -14,7 +14,7 @@ namespace {
 
 Conversation* ChooseConversation(IChatWindow& window, const ParsedLine& line, Conversation* server)
 {
-    switch (ChooseOutputTab(line, window.OwnNick(), server != nullptr)) {
+    switch (ChooseOutputTab(line, window.Rules(), window.OwnNick(), server != nullptr)) {
     case OutputTab::Server:
         return server;
     case OutputTab::Channel:

@@ -6,6 +6,7 @@
 #include "protocol/chat_window.h"
 #include "protocol/colours.h"
 #include "protocol/line_parser.h"
+#include "protocol/server_rules.h"
 #include "protocol/words.h"
 
 #include <stdio.h>
@@ -13,15 +14,15 @@
 
 namespace {
 
-// ISUPPORT's NICKLEN is not read: every server takes at least this many bytes.
-enum { kNickLength = 30, kStandIns = 3 };
+enum { kStandIns = 3 };
 
 // The nick cut, never inside a UTF-8 character, so that it and its
-// underscores fit in kNickLength bytes.
-void MakeStandInNick(const char* nick, int underscores, char* standIn, size_t size)
+// underscores fit in the server's nick length (NICKLEN); a server that
+// takes fewer bytes than the underscores gets the underscores alone.
+void MakeStandInNick(const char* nick, int underscores, int nickLength, char* standIn, size_t size)
 {
     size_t length = strlen(nick);
-    const size_t room = kNickLength - underscores;
+    const size_t room = nickLength > underscores ? (size_t)(nickLength - underscores) : 0;
     if (length > room) {
         length = room;
         while (length > 0 && ((unsigned char)nick[length] & 0xC0) == 0x80)
@@ -47,8 +48,8 @@ void OnNickRefusedAtReconnect(IChatWindow& window, const ParsedLine& line, bool 
                              "\"Сменить ник\"", COLOUR_ERROR, refused);
         return;
     }
-    char standIn[kNickLength + 1];
-    MakeStandInNick(window.UserNick(), tries + 1, standIn, sizeof standIn);
+    char standIn[kLongestNickRule + kStandIns + 1];
+    MakeStandInNick(window.UserNick(), tries + 1, window.Rules().nickLength, standIn, sizeof standIn);
     if (taken)
         window.PrintLine(serverTab, "\r\n%s*** Ник %s занят, пробую %s", COLOUR_CONNECTION, refused, standIn);
     else

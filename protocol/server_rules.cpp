@@ -213,6 +213,13 @@ const char* SkipStatusSymbols(const ServerRules& rules, const char* entry)
     return entry;
 }
 
+const char* ConversationName(const ServerRules& rules, const char* name)
+{
+    if (name[0] == ' ')
+        ++name;
+    return IsChannelName(rules, name) ? name : SkipStatusSymbols(rules, name);
+}
+
 char FoldCase(CaseMapping mapping, char c)
 {
     if (c >= 'A' && c <= 'Z')

@@ -61,6 +61,9 @@ char StatusSymbolOfMode(const ServerRules& rules, char mode);
 bool ModeTakesParameter(const ServerRules& rules, char mode, bool given);
 // The text after the leading status symbols of a user list entry: the nick.
 const char* SkipStatusSymbols(const ServerRules& rules, const char* entry);
+// The name a conversation with `name` goes by: a channel's name as it is; a
+// nick less a leading blank and any status symbols left on it.
+const char* ConversationName(const ServerRules& rules, const char* name);
 
 // Names (nicks, channels) compare by the server's case mapping; bytes of 128
 // and above (UTF-8, code page 1251) compare as they are.

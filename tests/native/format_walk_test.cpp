@@ -91,7 +91,8 @@ TEST_P(FormatWalkTest, ShowsRunsInTheirStyles)
 {
     const WalkCase& row = GetParam();
     ModelControl control;
-    EXPECT_EQ(row.ownLine, WalkFormattedLine(row.text, LineContext{ "tester", row.ownLine, row.soundOn }, control));
+    const LineContext context = { "tester", row.ownLine, row.soundOn, CaseMapping::Ascii };
+    EXPECT_EQ(row.ownLine, WalkFormattedLine(row.text, context, control));
     EXPECT_EQ(row.shown, control.shown);
     EXPECT_EQ(row.sound, control.Called("sound"));
     EXPECT_EQ("scroll", control.calls.back());
@@ -121,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, FormatWalkTest, ::testing::Values(
     WalkCase{ "mention with sound off is silent", "<alice> hi tester", "[red b]<alice> hi tester", false,
               false, false },
     WalkCase{ "nick before the first '>' is no mention", "<tester> hi", "[chat b]<tester> hi", false },
-    WalkCase{ "mention is case-sensitive", "<alice> hi Tester", "[chat b]<alice> hi Tester", false },
+    WalkCase{ "mention ignores case as the server's mapping does", "<alice> hi TesTer", "[red b]<alice> hi TesTer",
+              true },
     WalkCase{ "status line is navy and not bold", "\r\n\x03" "2*** up", "[start]\r\n[navy]*** up", false },
     WalkCase{ "status line with '>' and the nick later is a mention", "\x03" "2*** a > b tester",
               "[red b]*** a > b tester", true },
@@ -140,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, FormatWalkTest, ::testing::Values(
 TEST(FormatWalk, HighlightIsSetWithoutRereadingThenSoundThenText)
 {
     ModelControl control;
-    WalkFormattedLine("\r\n\x03" "15<alice> tester", LineContext{ "tester", false, true }, control);
+    WalkFormattedLine("\r\n\x03" "15<alice> tester", LineContext{ "tester", false, true, CaseMapping::Ascii }, control);
     const std::vector<std::string> expected = {
         "caret", "apply CBU start", "insert \r\n", "apply CB lightgrey",
         "set CB b red", "sound", "insert <alice> tester", "scroll",
@@ -151,15 +153,15 @@ TEST(FormatWalk, HighlightIsSetWithoutRereadingThenSoundThenText)
 TEST(FormatWalk, NoOriginLineIsDroppedEntirely)
 {
     ModelControl control;
-    EXPECT_FALSE(WalkFormattedLine("\r\n\x03" "15421 No origin specified(null)", LineContext{ "tester", true, true },
-                                   control));
+    EXPECT_FALSE(WalkFormattedLine("\r\n\x03" "15421 No origin specified(null)",
+                                   LineContext{ "tester", true, true, CaseMapping::Ascii }, control));
     EXPECT_TRUE(control.calls.empty());
 }
 
 TEST(FormatWalk, OwnFlagStaysWithoutALastRun)
 {
     ModelControl control;
-    EXPECT_FALSE(WalkFormattedLine("<tester> hi\x03" "2", LineContext{ "tester", true, true }, control));
+    EXPECT_FALSE(WalkFormattedLine("<tester> hi\x03" "2", LineContext{ "tester", true, true, CaseMapping::Ascii }, control));
 }
 
 // Any text contains the empty nick, but only a part after the '>' that
@@ -167,8 +169,8 @@ TEST(FormatWalk, OwnFlagStaysWithoutALastRun)
 TEST(FormatWalk, EmptyNickNeedsAPartAfterTheSplit)
 {
     ModelControl endsWithSplit, textAfterSplit;
-    WalkFormattedLine("a>", LineContext{ "", false, true }, endsWithSplit);
-    WalkFormattedLine("a>b", LineContext{ "", false, true }, textAfterSplit);
+    WalkFormattedLine("a>", LineContext{ "", false, true, CaseMapping::Ascii }, endsWithSplit);
+    WalkFormattedLine("a>b", LineContext{ "", false, true, CaseMapping::Ascii }, textAfterSplit);
     EXPECT_EQ("[start]a>", endsWithSplit.shown);
     EXPECT_EQ("[red b]a>b", textAfterSplit.shown);
 }
@@ -176,7 +178,7 @@ TEST(FormatWalk, EmptyNickNeedsAPartAfterTheSplit)
 TEST(FormatWalk, ReadsAtMost8191Bytes)
 {
     ModelControl control;
-    WalkFormattedLine(std::string(10000, 'a').c_str(), LineContext{ "tester", false, true }, control);
+    WalkFormattedLine(std::string(10000, 'a').c_str(), LineContext{ "tester", false, true, CaseMapping::Ascii }, control);
     EXPECT_EQ("[start]" + std::string(8191, 'a'), control.shown);
 }
 

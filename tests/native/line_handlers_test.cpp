@@ -28,6 +28,7 @@ struct HandlerRow {
     bool reconnecting = false;  // the link replaces a dropped one; no welcome yet
     const char* nick = "tester";
     bool sasl = false;  // the link negotiates capabilities, SASL wanted; no welcome yet
+    int sounds = -1;            // message sounds asked for; -1: not looked at
 };
 
 void PrintTo(const HandlerRow& row, std::ostream* out) { *out << row.description; }
@@ -85,6 +86,25 @@ TEST_P(LineHandlers, ShowSendAndList)
         EXPECT_EQ(std::string::npos, line.text.find(window.password)) << line.text;
         EXPECT_EQ(std::string::npos, line.text.find(kSaslMessage)) << line.text;
     }
+    if (row.sounds >= 0)
+        EXPECT_EQ(row.sounds, window.sounds);
+}
+
+// What a server announces first, as its 005 reply.
+std::string Announcing(const char* rules)
+{
+    return std::string(":irc.test 005 tester ") + rules + " :are supported by this server\r\n";
+}
+
+const char kRfc1459[] = "CASEMAPPING=rfc1459";
+const char kAscii[] = "CASEMAPPING=ascii";
+const char kLocalChannels[] = "CHANTYPES=#&";
+const char kShortNicks[] = "NICKLEN=9";
+
+// The reply as the server tab shows it.
+std::string Announced(const char* rules)
+{
+    return std::string("irc.test: ") + rules + " are supported by this server";
 }
 
 const char kKicked[] = "*** ты был выкинут с канала #marketbay пользователем op (spam)";
@@ -166,7 +186,27 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                   "irc.test: SASL authentication successful(null)" },
                 { "CAP REQ :multi-prefix sasl\r\n", "AUTHENTICATE PLAIN\r\n",
                   std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
-                {}, false, "tester", true }));
+                {}, false, "tester", true },
+    HandlerRow{ "under rfc1459 nick{a} and Nick[a] are one user, in one talk", "", "",
+                Announcing(kRfc1459) + ":nick{a}!a@h PRIVMSG tester :one\r\n:Nick[a]!a@h PRIVMSG tester :two",
+                { Announced(kRfc1459), "nick{a}: <nick{a}> one", "nick{a}: <Nick[a]> two" }, {}, {} },
+    HandlerRow{ "under ascii they are two users, in two talks", "", "",
+                Announcing(kAscii) + ":nick{a}!a@h PRIVMSG tester :one\r\n:Nick[a]!a@h PRIVMSG tester :two",
+                { Announced(kAscii), "nick{a}: <nick{a}> one", "Nick[a]: <Nick[a]> two" }, {}, {} },
+    HandlerRow{ "a message to an '&' channel goes to the channel, not to a talk with its sender", "&ops", "",
+                Announcing(kLocalChannels) + ":alice!a@h PRIVMSG &ops :hi",
+                { Announced(kLocalChannels), "&ops: <alice> hi" }, {}, {} },
+    HandlerRow{ "the own nick is known in another case of the mapping", "", "",
+                Announcing(kRfc1459) + ":Tester[1]!t@h JOIN :#marketbay",
+                { Announced(kRfc1459), "#marketbay: *** Вы находитесь на канале #marketbay" }, {}, {}, false,
+                "tester{1}" },
+    HandlerRow{ "a mention of the own nick in another case of the mapping sounds", "", "",
+                Announcing(kRfc1459) + ":alice!a@h PRIVMSG #marketbay :hi TESTER[1]",
+                { Announced(kRfc1459), "#marketbay: <alice> hi TESTER[1]" }, {}, {}, false, "tester{1}", false, 1 },
+    HandlerRow{ "a stand-in fits the server's NICKLEN", "", "",
+                Announcing(kShortNicks) + ":irc.test 433 * longnick12 :in use",
+                { Announced(kShortNicks), "irc.test: *** Ник longnick12 занят, пробую longnick_" },
+                { "NICK :longnick_\r\n" }, {}, true, "longnick12" }));
 
 // The user list under the rules a server announced: its 005 line first,
 // then the lines that change the list; the entries after, in the list's order.

@@ -1,6 +1,8 @@
 // Cutting a received line into its pieces and choosing its output tab.
 #include "protocol/line_parser.h"
 
+#include "protocol/server_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -148,7 +150,9 @@ TEST_P(ChooseOutputTabTest, FirstMatchingRowWins)
     const TabCase& row = GetParam();
     ParsedLine line;
     ASSERT_TRUE(ParseLine(row.line, line));
-    EXPECT_EQ(row.expected, ChooseOutputTab(line, "tester", row.serverTabExists));
+    ServerRules rules;
+    ResetServerRules(rules);
+    EXPECT_EQ(row.expected, ChooseOutputTab(line, rules, "tester", row.serverTabExists));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ChooseOutputTabTest, ::testing::Values(

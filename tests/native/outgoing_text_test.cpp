@@ -59,15 +59,17 @@ TEST(NextMessagePiece, Utf8CharactersAreNeverTornApart)
     EXPECT_EQ(Lines({ "\xf0\x9f", "\x98\x80" }), Pieces(u8"\U0001F600", 2));
 }
 
-TEST(PrivmsgTextLimit, RelayedLineStaysWithin512Bytes)
+TEST(PrivmsgTextLimit, RelayedLineStaysWithinTheServersLineLength)
 {
     // ":" 30 "!" 10 "@" 63 " PRIVMSG #marketbay :" text "\r\n"
-    EXPECT_EQ(383u, PrivmsgTextLimit(10, 6));
-    EXPECT_EQ(383u, PrivmsgTextLimit(10, 30));
-    EXPECT_EQ(373u, PrivmsgTextLimit(10, 40));
-    EXPECT_EQ(512u, 1 + 30 + 1 + 10 + 1 + 63 + 9 + 10 + 2 + PrivmsgTextLimit(10, 6) + 2);
+    EXPECT_EQ(383u, PrivmsgTextLimit(512, 10, 6));
+    EXPECT_EQ(383u, PrivmsgTextLimit(512, 10, 30));
+    EXPECT_EQ(373u, PrivmsgTextLimit(512, 10, 40));
+    EXPECT_EQ(512u, 1 + 30 + 1 + 10 + 1 + 63 + 9 + 10 + 2 + PrivmsgTextLimit(512, 10, 6) + 2);
+    // A server's LINELEN of 1024 takes 512 bytes more of text.
+    EXPECT_EQ(895u, PrivmsgTextLimit(1024, 10, 6));
     // A target no server accepts still gets pieces of some size.
-    EXPECT_EQ(64u, PrivmsgTextLimit(1000, 6));
+    EXPECT_EQ(64u, PrivmsgTextLimit(512, 1000, 6));
 }
 
 TEST(CutAtLineBreak, KeepsTheFirstLine)

@@ -393,9 +393,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, NotOneLine, ::testing::Values(
     RefusedRow{ "two lines", "JOIN #a\r\nJOIN #b\r\n" },
     RefusedRow{ "carriage return inside", "JOIN #a\rQUIT\r\n" },
     RefusedRow{ "NUL inside", std::string("JOIN #a\0b\r\n", 11) },
-    RefusedRow{ "one byte over 512", "PRIVMSG #a :" + std::string(kQueuedLineLimit - 13, 'x') + "\r\n" }));
+    RefusedRow{ "one byte over the longest line", "PRIVMSG #a :" + std::string(kQueuedLineLimit - 13, 'x') + "\r\n" }));
 
-TEST_F(SendQueue, ALineOfExactly512BytesIsTaken)
+TEST_F(SendQueue, ALineOfExactlyTheLongestIsTaken)
 {
     const std::string text = "PRIVMSG #a :" + std::string(kQueuedLineLimit - 14, 'x');
     ASSERT_EQ(kQueuedLineLimit, Line(text).size());
@@ -427,7 +427,7 @@ TEST_F(SendQueue, AFullUrgentLaneReplacesItsNewestWaitingPong)
 
 TEST_F(SendQueue, AFullUrgentLaneGoesOverItsByteLimitByLessThanALine)
 {
-    // Lines of 512 bytes fill the lane by bytes before the line count does.
+    // Lines of the longest length fill the lane by bytes before the line count does.
     const std::string token(kQueuedLineLimit - 8, 'p');
     socket.script = { 0 };
     for (size_t line = 0; line < kUrgentByteLimit / kQueuedLineLimit; ++line)

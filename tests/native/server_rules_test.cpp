@@ -66,6 +66,10 @@ TEST(ServerRules, StatusAndChannelsFollowTheRules)
     EXPECT_TRUE(IsChannelName(rules, "&local"));
     EXPECT_FALSE(IsChannelName(rules, "+modeless"));
     EXPECT_FALSE(IsChannelName(rules, ""));
+    // '&' marks an admin and starts a channel: a channel keeps it, a nick does not.
+    EXPECT_STREQ("&local", ConversationName(rules, "&local"));
+    EXPECT_STREQ("anna", ConversationName(rules, "~&anna"));
+    EXPECT_STREQ("anna", ConversationName(rules, " anna"));
 }
 
 struct FoldRow {

@@ -95,6 +95,19 @@ TEST_F(InputLineTest, LineBreaksNeverReachTheWireInsideAMessage)
     EXPECT_EQ(kOwnLine, StyleOf("#marketbay", "three"));
 }
 
+// A server that announces a longer LINELEN relays longer lines: 800 bytes
+// go as one message where 512-byte lines would take three.
+TEST_F(InputLineTest, TheServersLineLengthMakesLongerPieces)
+{
+    ServerSends(":irc.test 005 tester LINELEN=1024 :are supported by this server\r\n");
+    mark = peer.Received().size();
+    const std::string text(800, 'a');
+    Type(text);
+    const std::string line = "PRIVMSG #marketbay :" + text + "\r\n";
+    LetQueuedLinesGo();
+    EXPECT_EQ(line, Sent(line.size()));
+}
+
 // Typed in code page 1251, sent in UTF-8: the pieces count the UTF-8
 // bytes and never cut a letter in two.
 TEST_F(InputLineTest, LongTextIsSplitIntoLinesTheServerCanRelay)

@@ -381,6 +381,27 @@ TEST_F(LoginPanelTest, NickChangeInTwoPresses)
     EXPECT_EQ(1u, g_boxes.size());
 }
 
+// A nick longer than the server's NICKLEN is refused at the panel, saying
+// the server's limit; nothing goes, the fields stay open, and one that fits goes.
+TEST_F(LoginPanelTest, NickChangeBeyondTheServersLengthIsRefused)
+{
+    ASSERT_TRUE(LogIn(peer));
+    ASSERT_TRUE(ServerSends(":irc.test 001 tester :Welcome\r\n:irc.test 005 tester NICKLEN=9 :are supported\r\n",
+                            [&] { return Client().Rules().nickLength == 9; }));
+    const size_t mark = peer.Received().size();
+    Client().OnChangeNickButton();
+    SetWindowTextA(Control(IDC_NICK), "tennnnnnnn");
+    Client().OnChangeNickButton();
+    EXPECT_EQ(Boxes({ { "Сервер принимает ник не длиннее 9 символов", "Ник не изменен" } }), g_boxes);
+    EXPECT_EQ(1, Client().m_loginState);
+    EXPECT_TRUE(Enabled(IDC_NICK));
+
+    SetWindowTextA(Control(IDC_NICK), "ninennnnn");
+    Client().OnChangeNickButton();
+    EXPECT_EQ("NICK :ninennnnn\r\n", Sent(mark, 17));
+    EXPECT_EQ(1u, g_boxes.size());
+}
+
 // A refused nick leaves the user with the nick the server knows, and the
 // connection as it was.
 TEST_F(LoginPanelTest, ARefusedNickChangeKeepsTheNick)

@@ -66,6 +66,25 @@ protected:
     }
 };
 
+// Private talks are told apart as the server tells nicks apart: under
+// rfc1459 "nick{a}" and "Nick[a]" are one user, one tab.
+TEST_F(MessagesTest, PrivateTalksFollowTheServersCaseMapping)
+{
+    const struct {
+        const char* caseMapping;
+        int tabs;
+        const char* firstTalk;
+    } rows[] = { { "rfc1459", 3, "\n<nick{a}> one\n<Nick[a]> two" }, { "ascii", 4, "\n<nick{a}> one" } };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.caseMapping);
+        Client().CloseAllPrivateTabs();
+        ServerSends(std::string(":irc.test 005 tester CASEMAPPING=") + row.caseMapping + " :are supported\r\n"
+                    ":nick{a}!a@h PRIVMSG tester :one\r\n:Nick[a]!a@h PRIVMSG tester :two\r\n");
+        EXPECT_EQ(row.tabs, TabCtrl_GetItemCount(Client().m_hTabCtrl));
+        EXPECT_EQ(row.firstTalk, window.OutputText("nick{a}"));
+    }
+}
+
 TEST_F(MessagesTest, PrivateMessageOpensItsTabAndSoundsOnce)
 {
     const int sounds = MessageSoundRequests();
@@ -81,7 +100,7 @@ TEST_F(MessagesTest, PrivateMessageOpensItsTabAndSoundsOnce)
     EXPECT_EQ(sounds + 2, MessageSoundRequests());
 }
 
-TEST_F(MessagesTest, SoundOnlyForTheAllLowercaseOwnNick)
+TEST_F(MessagesTest, SoundOnlyForTheOwnNick)
 {
     const struct {
         const char* description;
@@ -92,7 +111,8 @@ TEST_F(MessagesTest, SoundOnlyForTheAllLowercaseOwnNick)
         int sounds;
     } rows[] = {
         { "own nick", "tester", 1, ":Bob!b@h PRIVMSG tester :psst", "Bob", 1 },
-        { "own nick with capitals", "Tester", 1, ":Bob!b@h PRIVMSG Tester :psst", "Bob", 0 },
+        // The server's case mapping (ascii until it says) takes it for the own nick.
+        { "own nick with capitals", "Tester", 1, ":Bob!b@h PRIVMSG Tester :psst", "Bob", 1 },
         { "sound off", "tester", 0, ":Bob!b@h PRIVMSG tester :psst", "Bob", 0 },
         { "someone else's nick", "tester", 1, ":Bob!b@h PRIVMSG other :psst", "Bob", 0 },
         { "channel", "tester", 1, ":Bob!b@h PRIVMSG #marketbay :psst", "#marketbay", 0 },

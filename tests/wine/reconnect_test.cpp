@@ -123,6 +123,21 @@ TEST_F(ReconnectTest, DropAfterWelcomeReconnectsAndRejoinsKeepingTheWindow)
     EXPECT_EQ((std::vector<std::string>{ "bob", "tester" }), window.UserListEntries());
 }
 
+// The next link's server has not said its rules when it refuses the nick:
+// the stand-in fits the nick length the server announced before the drop.
+TEST_F(ReconnectTest, AStandInFitsTheNickLengthAnnouncedBeforeTheDrop)
+{
+    ServerSends(":irc.test 005 tester NICKLEN=5 :are supported by this server\r\n");
+    peer.CloseClient();
+    ASSERT_TRUE(WaitUntilShown(DropLine("сервер закрыл соединение", 3, 1)));
+    ASSERT_TRUE(AttemptsAfter(3000));
+
+    const size_t mark = peer.Received().size();
+    ServerSends(":irc.test 433 * tester :Nickname is already in use\r\n");
+    EXPECT_EQ("NICK :test_\r\n", SentSince(mark, 13));
+    EXPECT_TRUE(Shows(kServerTab, "*** Ник tester занят, пробую test_"));
+}
+
 TEST_F(ReconnectTest, EachFailedAttemptDoublesTheWaitAndASteadyLinkStartsItAfresh)
 {
     struct Attempt {

@@ -92,20 +92,22 @@ protected:
     CIrcClient& client;
 };
 
-TEST_F(TabsTest, FindTabIsExactAndLeavesSelection)
+// Names compare as the server's case mapping does: ascii until it says otherwise.
+TEST_F(TabsTest, FindTabFoldsCaseAndLeavesSelection)
 {
     Open({ kServer, kChannel });
     EXPECT_EQ(client.FindTab(kChannel), GetDlgItem(client.m_tabs[1].hPage, IDC_OUTPUT));
+    EXPECT_EQ(client.FindTab("#MarketBay"), client.FindTab(kChannel));
     EXPECT_NE(client.FindTab(kServer), (HWND)NULL);
     EXPECT_EQ(Tabs(TCM_GETCURSEL), 1);
-    for (const char* name : { "#MarketBay", "#market", "", (const char*)NULL })
+    for (const char* name : { "#market", "", (const char*)NULL })
         EXPECT_EQ(client.FindTab(name), (HWND)NULL);
 }
 
-TEST_F(TabsTest, NewTabDropsOneLeadingPrefixAndIsSelected)
+TEST_F(TabsTest, NewTabDropsLeadingStatusSymbolsAndIsSelected)
 {
     const char* rows[][2] = { { "@alice", "alice" }, { "+bob", "bob" }, { " carol", "carol" },
-                              { "@+dave", "+dave" }, { "eve", "eve" } };
+                              { "@+dave", "dave" }, { "eve", "eve" } };
     for (const auto& row : rows) {
         SCOPED_TRACE(row[0]);
         EnableWindow(Control(IDC_INPUT), FALSE);
@@ -232,9 +234,13 @@ TEST_F(TabsTest, InputLineFollowsSelectedTab)
         EXPECT_EQ(InputEnabled(), enabled[i]) << i;
     }
     SendMessageA(Control(IDC_USER_LIST), LB_RESETCONTENT, 0, 0);
-    AddUsers({ "Bob", "@@bobby" });
+    AddUsers({ "@@bobby" });
     Select(2);
     EXPECT_FALSE(InputEnabled());
+    // The server's case mapping takes "Bob" for the same user.
+    AddUsers({ "Bob" });
+    Select(2);
+    EXPECT_TRUE(InputEnabled());
 }
 
 TEST_F(TabsTest, ClickOnUserAddressesHimAtTheCaretOnce)
