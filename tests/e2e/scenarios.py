@@ -2,7 +2,7 @@
 """End-to-end scenarios: the real DLL in the probe host under Wine, against a
 real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
 
-  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|restart|tls --server ngircd|inspircd
+  scenarios.py --scenario chat|nickserv|sasl|irssi|utf8|paste|restart|tls --server ngircd|inspircd
                --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
                [--tls-port PORT --authority CERTIFICATE] [--prefix WINEPREFIX]
 
@@ -12,6 +12,7 @@ the server's TLS port too, and a Wine prefix that trusts the authority of
 its certificate (tests/e2e/tls-e2e.sh makes both). Prints every check and closes with
 "N passed, N failed"; exits non-zero on any failure."""
 import argparse
+import base64
 import os
 import re
 import shutil
@@ -21,6 +22,7 @@ import time
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from harness import (Capture, Failed, Irssi, Probe, Servers, Tally, Wire, missing_programs, poll, port_open,
                      wait_state)
+from relay import RECEIVED, SENT, Relay
 
 SERVER_TAB = "127.0.0.1"
 CHANNEL = "#marketbay"
@@ -224,6 +226,116 @@ def nickserv(s):
     state = s.wait(probe, 0, "NickServ refuses a wrong password", lambda st: st.has_line(SERVER_TAB, refused))
     s.tally.check("no identification with a wrong password",
                   not any("identified" in line for line in state.lines(SERVER_TAB)), state.text(SERVER_TAB))
+
+
+def sasl(s):
+    """A nick registered with NickServ logs in with its password. A server
+    that offers SASL (inspircd) logs it in before its welcome, and NickServ
+    hears nothing; one that does not (ngircd) gets NickServ's identify, and
+    the channel waits for NickServ's answer. irssi reads the module's lines
+    either way. A relay between the module and the server records the
+    exchange, which is printed with the password masked."""
+    nick, password = "saslbuyer", "haggle55"
+    offered = s.options.server == "inspircd"
+    lookout = s.irssi("lookout")
+    lookout.wait_screen(s.tally, "connected", r"Welcome to the")
+    lookout.type(f"/join {CHANNEL}")
+    lookout.wait_screen(s.tally, "joined", rf"lookout \[\S+\] has joined {CHANNEL}")
+    watcher = s.wire("saslwatch")
+    owner = Wire(s.port, nick)
+    since = owner.mark()
+    owner.send(f"PRIVMSG NickServ :register {password} {nick}@example.org")
+    registered = owner.wait(rb"NOTICE " + nick.encode() + rb" :\S+ is now registered", since)
+    owner.close()
+    s.tally.require("a raw client registers the nick with NickServ", registered is not None)
+    s.wait_nick_gone(watcher, nick)
+
+    relay = Relay(s.port)
+    s.cleanups.append(relay.close)
+    probe = s.probe(1)
+    s.log_in_to(probe, 0, relay.port, nick, password)
+    try:
+        s.wait_joined(probe, 0, nick, ["@lookout", nick])
+        lookout.wait_screen(s.tally, "sees the module join", rf"{nick} \[\S+\] has joined {CHANNEL}")
+        probe.act("say 0 the silk lot, signed in")
+        lookout.wait_screen(s.tally, "reads the module's line", rf"{nick}> the silk lot, signed in$")
+    finally:
+        show_log_in(relay.connection(1), password)
+
+    since = watcher.mark()
+    watcher.send(f"WHOIS {nick}")
+    watcher.wait(rb" 318 ", since)
+    account = rb" 330 saslwatch " + nick.encode() + b" " + nick.encode() + b" "
+    s.tally.check("the server knows the module's nick as logged in to its account (WHOIS 330)",
+                  any(account in line for line in watcher.lines[since:]), b"\n".join(watcher.lines[since:]))
+
+    exchange = relay.connection(1)
+    plain = base64.b64encode(f"{nick}\0{nick}\0{password}".encode())
+    steps = sasl_steps(plain) if offered else identify_steps(password)
+    position = 0
+    for way, pattern, what in steps:
+        found = next((index for index in range(position, len(exchange))
+                      if exchange[index][1] == way and re.search(pattern, exchange[index][2])), None)
+        s.tally.check(f"wire: {what}", found is not None,
+                      f"no {way} {pattern!r} after line {position} of the exchange above")
+        position = found + 1 if found is not None else position
+    requested = {cap for _, way, line in exchange if way == SENT and line.startswith(b"CAP REQ :")
+                 for cap in line.split(b":", 1)[1].split()}
+    s.tally.equal("wire: the capabilities asked for", sorted(requested),
+                  [b"multi-prefix", b"sasl"] if offered else [b"multi-prefix"])
+    never = b"PRIVMSG NickServ " if offered else b"AUTHENTICATE "
+    s.tally.check(f"wire: no {never.decode().strip()} goes out",
+                  not any(way == SENT and line.startswith(never) for _, way, line in exchange))
+
+
+def show_log_in(exchange, password):
+    print("the module's log-in, as the relay saw it (seconds, >> to the server, << from it):", flush=True)
+    for at, way, line in exchange:
+        if re.match(LOG_IN_LINE, line.split(b" ", 1)[1] if line.startswith(b":") else line):
+            print(f"  {at:6.2f} {way} {masked(line, password)}", flush=True)
+
+
+# The lines of a log-in worth showing: capabilities, SASL, the welcome,
+# NickServ's part and the join.
+LOG_IN_LINE = rb"(CAP|AUTHENTICATE|9\d\d|001|JOIN|PRIVMSG NickServ|NOTICE \S+ :(You are now|This nickname))\b"
+
+
+def masked(line, password):
+    """The line as text, the password and a SASL payload masked."""
+    if re.match(rb"AUTHENTICATE (?!PLAIN$|:?\+$)", line):
+        return f"AUTHENTICATE <base64 of nick NUL nick NUL password, {len(line) - 13} characters>"
+    return line.replace(password.encode(), b"********").decode(errors="replace")
+
+
+def sasl_steps(plain):
+    """What crosses, in this order, when the server offers SASL."""
+    return [(SENT, rb"^CAP LS 302$", "the module asks for the capabilities first"),
+            (RECEIVED, rb"^:\S+ CAP \* LS :(?=.*\bmulti-prefix\b)(?=.*\bsasl=\S*\bPLAIN\b)",
+             "the server offers multi-prefix and SASL PLAIN"),
+            (SENT, rb"^CAP REQ :", "the module requests capabilities"),
+            (RECEIVED, rb"^:\S+ CAP \S+ ACK :", "the server acknowledges them"),
+            (SENT, rb"^AUTHENTICATE PLAIN$", "the module picks PLAIN"),
+            (RECEIVED, rb"^AUTHENTICATE :?\+$", "the server asks for the credentials"),
+            (SENT, rb"^AUTHENTICATE " + re.escape(plain) + rb"$", "the credentials: nick, nick and password"),
+            (RECEIVED, rb"^:\S+ 900 ", "logged in (900)"),
+            (RECEIVED, rb"^:\S+ 903 ", "SASL succeeded (903)"),
+            (SENT, rb"^CAP END$", "the module ends the capability talk"),
+            (RECEIVED, rb"^:\S+ 001 ", "the welcome comes after the SASL log-in"),
+            (SENT, rb"^JOIN " + re.escape(CHANNEL.encode()) + rb"\b", "the join follows the welcome")]
+
+
+def identify_steps(password):
+    """What crosses, in this order, when the server offers no SASL."""
+    return [(SENT, rb"^CAP LS 302$", "the module asks for the capabilities first"),
+            (RECEIVED, rb"^:\S+ CAP \* LS :multi-prefix$", "the server offers multi-prefix only"),
+            (SENT, rb"^CAP REQ :", "the module requests capabilities"),
+            (RECEIVED, rb"^:\S+ CAP \S+ ACK :", "the server acknowledges them"),
+            (SENT, rb"^CAP END$", "the module ends the capability talk"),
+            (RECEIVED, rb"^:\S+ 001 ", "the welcome"),
+            (SENT, rb"^PRIVMSG NickServ :identify " + re.escape(password.encode()) + rb"$",
+             "the module identifies to NickServ"),
+            (RECEIVED, rb"^:NickServ!\S+ NOTICE \S+ :You are now identified for ", "NickServ's answer"),
+            (SENT, rb"^JOIN " + re.escape(CHANNEL.encode()) + rb"\b", "the join follows NickServ's answer")]
 
 
 def irssi(s):
@@ -587,10 +699,11 @@ def whole_tls_records(data):
     return offset == len(data) and offset > 0
 
 
-SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "restart": restart,
-             "tls": tls}
-NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"],
-         "paste": ["irssi", "tmux"], "restart": ["irssi", "tmux"], "tls": ["irssi", "tmux", "tcpdump"]}
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "sasl": sasl, "irssi": irssi, "utf8": utf8, "paste": paste,
+             "restart": restart, "tls": tls}
+NEEDS = {"chat": [], "nickserv": [], "sasl": ["irssi", "tmux"], "irssi": ["irssi", "tmux"],
+         "utf8": ["irssi", "tmux"], "paste": ["irssi", "tmux"], "restart": ["irssi", "tmux"],
+         "tls": ["irssi", "tmux", "tcpdump"]}
 
 
 def main():
