@@ -242,7 +242,7 @@ def sasl(s):
     lookout.type(f"/join {CHANNEL}")
     lookout.wait_screen(s.tally, "joined", rf"lookout \[\S+\] has joined {CHANNEL}")
     watcher = s.wire("saslwatch")
-    owner = Wire(s.port, nick)
+    owner = s.wire(nick)
     since = owner.mark()
     owner.send(f"PRIVMSG NickServ :register {password} {nick}@example.org")
     registered = owner.wait(rb"NOTICE " + nick.encode() + rb" :\S+ is now registered", since)
@@ -272,13 +272,16 @@ def sasl(s):
     exchange = relay.connection(1)
     plain = base64.b64encode(f"{nick}\0{nick}\0{password}".encode())
     steps = sasl_steps(plain) if offered else identify_steps(password)
-    position = 0
+    # Each step's first line comes after the step before it: a line sent
+    # too early fails even when it is sent again later.
+    previous = -1
     for way, pattern, what in steps:
-        found = next((index for index in range(position, len(exchange))
-                      if exchange[index][1] == way and re.search(pattern, exchange[index][2])), None)
-        s.tally.check(f"wire: {what}", found is not None,
-                      f"no {way} {pattern!r} after line {position} of the exchange above")
-        position = found + 1 if found is not None else position
+        found = next((index for index, (_, sent_or_received, line) in enumerate(exchange)
+                      if sent_or_received == way and re.search(pattern, line)), None)
+        in_order = found is not None and found > previous
+        s.tally.check(f"wire: {what}", in_order,
+                      f"first such line ({way}): {'none' if found is None else found}; the step before: {previous}")
+        previous = found if in_order else previous
     requested = {cap for _, way, line in exchange if way == SENT and line.startswith(b"CAP REQ :")
                  for cap in line.split(b":", 1)[1].split()}
     s.tally.equal("wire: the capabilities asked for", sorted(requested),
@@ -289,15 +292,20 @@ def sasl(s):
 
 
 def show_log_in(exchange, password):
-    print("the module's log-in, as the relay saw it (seconds, >> to the server, << from it):", flush=True)
-    for at, way, line in exchange:
+    if not exchange:
+        print("the module's log-in: nothing crossed the relay", flush=True)
+        return
+    print("the module's log-in, as the relay saw it (line, seconds since the first, >> to the server, "
+          "<< from it):", flush=True)
+    for index, (at, way, line) in enumerate(exchange):
         if re.match(LOG_IN_LINE, line.split(b" ", 1)[1] if line.startswith(b":") else line):
-            print(f"  {at:6.2f} {way} {masked(line, password)}", flush=True)
+            print(f"  {index:3d} {at - exchange[0][0]:5.2f} {way} {masked(line, password)}", flush=True)
 
 
-# The lines of a log-in worth showing: capabilities, SASL, the welcome,
-# NickServ's part and the join.
-LOG_IN_LINE = rb"(CAP|AUTHENTICATE|9\d\d|001|JOIN|PRIVMSG NickServ|NOTICE \S+ :(You are now|This nickname))\b"
+# The lines of a log-in worth showing: registration, capabilities, SASL,
+# the welcome, NickServ's part and the join.
+LOG_IN_LINE = (rb"(NICK|USER|CAP|AUTHENTICATE|9\d\d|001|JOIN|PRIVMSG NickServ"
+               rb"|NOTICE \S+ :(You are now|This nickname))\b")
 
 
 def masked(line, password):
@@ -321,7 +329,7 @@ def sasl_steps(plain):
             (RECEIVED, rb"^:\S+ 903 ", "SASL succeeded (903)"),
             (SENT, rb"^CAP END$", "the module ends the capability talk"),
             (RECEIVED, rb"^:\S+ 001 ", "the welcome comes after the SASL log-in"),
-            (SENT, rb"^JOIN " + re.escape(CHANNEL.encode()) + rb"\b", "the join follows the welcome")]
+            (SENT, rb"^JOIN :?" + re.escape(CHANNEL.encode()) + rb"\b", "the join follows the welcome")]
 
 
 def identify_steps(password):
@@ -335,7 +343,7 @@ def identify_steps(password):
             (SENT, rb"^PRIVMSG NickServ :identify " + re.escape(password.encode()) + rb"$",
              "the module identifies to NickServ"),
             (RECEIVED, rb"^:NickServ!\S+ NOTICE \S+ :You are now identified for ", "NickServ's answer"),
-            (SENT, rb"^JOIN " + re.escape(CHANNEL.encode()) + rb"\b", "the join follows NickServ's answer")]
+            (SENT, rb"^JOIN :?" + re.escape(CHANNEL.encode()) + rb"\b", "the join follows NickServ's answer")]
 
 
 def irssi(s):
