@@ -11,6 +11,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <initializer_list>
+
 namespace {
 
 const char kConnectionProperty[] = "TalvoConnection";
@@ -59,14 +61,16 @@ static_assert(kTlsLongestHostName == 253, "the line of HostTooLong names the lim
 CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool tls)
     : m_client(client), m_pServer(NULL), m_port(port), m_tls(tls), m_delay(), m_reconnectAt(0),
       m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab(), m_szUserNick(),
-      m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false)
+      m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false),
+      m_saslStartedAt(0), m_joinAwaitedSince(0), m_joinAwaited(false)
 {
 }
 
 CChatConnection::~CChatConnection()
 {
     KillTimer(m_client.m_hDialog, kReconnectTimer);
-    KillTimer(m_client.m_hDialog, kIdentifyTimer);
+    for (UINT_PTR timer : { kIdentifyTimer, kSaslTimer, kJoinTimer })
+        KillTimer(m_client.m_hDialog, timer);
     delete m_pServer;
 }
 

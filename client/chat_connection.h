@@ -54,6 +54,16 @@ public:
     void OnNickServNotice();
     void OnIdentifyTimer();
 
+    // The services login around the welcome (client/services_login.cpp):
+    // SASL's time limit, then NickServ's identify unless SASL logged the
+    // nick in, and the channel join, which waits for NickServ's answer.
+    void OnSaslStarted();
+    void OnSaslEnded();
+    void OnSaslTimer();
+    void LoginAfterWelcome();
+    void ReleaseJoin();
+    void OnJoinTimer();
+
     // Typed lines the pace holds back are counted in tab until they have
     // all gone; a QUIT drops them, and nothing more is said of them.
     void ShowWaitingLines(const char* tab);
@@ -101,4 +111,8 @@ private:
     DWORD m_nickServAwaitedSince;
     bool m_awaitingNickServ;
     bool m_nickServAwaited;
+    // When the SASL exchange began, and the channel join waiting since when.
+    DWORD m_saslStartedAt;
+    DWORD m_joinAwaitedSince;
+    bool m_joinAwaited;
 };

@@ -134,6 +134,35 @@ void CClientWindow::OnNickServNotice()
         chat->OnNickServNotice();
 }
 
+CCapNegotiation* CClientWindow::Capabilities()
+{
+    CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
+    return chat && chat->Server() ? &chat->Server()->Capabilities() : nullptr;
+}
+
+size_t CClientWindow::ReadSaslCredentials(char* credentials, size_t size)
+{
+    return m_client.ReadSaslCredentials(credentials, size);
+}
+
+void CClientWindow::OnSaslStarted()
+{
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->OnSaslStarted();
+}
+
+void CClientWindow::OnSaslEnded()
+{
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->OnSaslEnded();
+}
+
+void CClientWindow::OnLoggedIn()
+{
+    if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
+        chat->ReleaseJoin();
+}
+
 void CClientWindow::ReturnToLoginPanel()
 {
     if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))

@@ -45,6 +45,11 @@ public:
     void TryNick(const char* nick) override;
     void AwaitNickServ() override;
     void OnNickServNotice() override;
+    CCapNegotiation* Capabilities() override;
+    size_t ReadSaslCredentials(char* credentials, size_t size) override;
+    void OnSaslStarted() override;
+    void OnSaslEnded() override;
+    void OnLoggedIn() override;
     void ReturnToLoginPanel() override;
     void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;

@@ -16,6 +16,11 @@ class CServerConnection;
 
 enum { kMaxTabs = 100 };
 
+// How NickServ hears of the user: the fields' password and e-mail register
+// the nick, a password alone identifies it.
+enum class ServicesLogin { None, Register, Identify };
+enum { kServicesFieldSize = 3 * 1024 };
+
 #pragma pack(push, 1)
 
 struct TabEntry {
@@ -72,7 +77,12 @@ public:
 
     // Registration and services login.
     void SendRegistration();
+    // password and email hold kServicesFieldSize bytes each.
+    ServicesLogin ReadServicesLogin(char* password, char* email) const;
     void SendServicesLogin();
+    // SASL PLAIN's message for an identify; its length, 0 for none.
+    size_t ReadSaslCredentials(char* credentials, size_t size) const;
+    bool HasServicesPassword() const;
     void SendRegister(const char* password, const char* email);
     void SendIdentify(const char* password);
     // A 451 reply (not registered yet) and the welcome (001): commands the

@@ -32,21 +32,28 @@ void CChatConnection::NoteDropReason(const char* reason)
     CopyText(m_szDropReason, sizeof m_szDropReason, reason);
 }
 
+// A later welcome on the link only sends again what was refused before it.
 void CChatConnection::OnWelcome()
 {
+    const bool first = !m_pServer->IsRegistered();
     m_pServer->OnWelcome();
+    if (!first)
+        return;
     m_delay.MarkRegistered(g_pfnSendTicks());
     if (m_replacesDropped)
         ShowInTabs("\r\n%s*** Соединение восстановлено", COLOUR_CONNECTION);
+    LoginAfterWelcome();
 }
 
 INT_PTR CChatConnection::OnTimer(WPARAM id)
 {
-    if (id == kReconnectTimer) {
-        OnReconnectTimer();
-        return 1;
+    switch (id) {
+    case kReconnectTimer: OnReconnectTimer(); return 1;
+    case kIdentifyTimer:  OnIdentifyTimer();  return 1;
+    case kSaslTimer:      OnSaslTimer();      return 1;
+    case kJoinTimer:      OnJoinTimer();      return 1;
+    default:              return m_pServer ? m_pServer->OnTimer(id) : 0;
     }
-    return m_pServer ? m_pServer->OnTimer(id) : 0;
 }
 
 // The server tab, and the channel's when it is open.

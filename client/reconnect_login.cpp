@@ -7,6 +7,8 @@
 #include "net/send_clock.h"
 #include "protocol/tokens.h"
 
+#include <initializer_list>
+
 namespace {
 
 // NickServ is asked again this often, for this long.
@@ -22,8 +24,9 @@ void CChatConnection::StartRegistration()
     }
     m_szUserNick[0] = '\0';
     m_nickRetries = 0;
-    KillTimer(m_client.m_hDialog, kIdentifyTimer);
-    m_awaitingNickServ = m_nickServAwaited = false;
+    for (UINT_PTR timer : { kIdentifyTimer, kSaslTimer, kJoinTimer })
+        KillTimer(m_client.m_hDialog, timer);
+    m_awaitingNickServ = m_nickServAwaited = m_joinAwaited = false;
 }
 
 const char* CChatConnection::UserNick() const
@@ -59,6 +62,7 @@ void CChatConnection::AwaitNickServ()
 
 void CChatConnection::OnNickServNotice()
 {
+    ReleaseJoin();
     if (!m_awaitingNickServ)
         return;
     m_awaitingNickServ = false;

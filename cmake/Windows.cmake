@@ -35,6 +35,7 @@ add_library(talvo_objects OBJECT
     client/reconnect.cpp
     client/reconnect_login.cpp
     client/registration.cpp
+    client/services_login.cpp
     client/server_list.cpp
     client/tabs.cpp
     client/user_list.cpp

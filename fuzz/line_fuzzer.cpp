@@ -8,6 +8,7 @@
 #include "expect.h"
 #include "one_target.h"
 #include "net/line_assembler.h"
+#include "protocol/capabilities.h"
 #include "protocol/line_parser.h"
 #include "protocol/numeric_pieces.h"
 #include "protocol/received_line.h"
@@ -33,7 +34,8 @@ struct Session {
 
 // Logged in as "tester" on "#marketbay", the server tab open; the choices
 // open the channel's tab and a talk with alice, set the sound and the
-// own-line flag, and make the link a reconnect and one not welcomed yet.
+// own-line flag, make the link a reconnect and one not welcomed yet, and
+// start its capability negotiation, with or without SASL.
 Session::Session(uint8_t choices) : window("tester", "irc.test", "#marketbay")
 {
     window.OpenConversation("irc.test");
@@ -45,6 +47,8 @@ Session::Session(uint8_t choices) : window("tester", "irc.test", "#marketbay")
     window.ownLinePending = (choices & 4) != 0;
     window.reconnect = (choices & 16) != 0;
     window.registered = (choices & 32) == 0;
+    if (choices & 64)
+        window.caps.Start((choices & 128) != 0);
 }
 
 // What the window was before a line.
@@ -67,11 +71,46 @@ bool IsStandIn(const std::string& standIn, const std::string& userNick)
            userNick.compare(0, cut, standIn, 0, cut) == 0;
 }
 
+// CAP REQ asks only for what the client uses, in answer to a CAP reply;
+// CAP END answers a CAP reply or ends a SASL exchange (902 to 907).
+bool IsCapAnswer(const std::string& sent, const ParsedLine& line)
+{
+    const int numeric = ReadCommandNumber(line.command);
+    if (sent == "CAP END")
+        return strcmp(line.command, "CAP") == 0 || (numeric >= 902 && numeric <= 907);
+    return strcmp(line.command, "CAP") == 0 &&
+           (sent == "CAP REQ :multi-prefix" || sent == "CAP REQ :sasl" || sent == "CAP REQ :multi-prefix sasl");
+}
+
+// AUTHENTICATE PLAIN follows a CAP ACK; the server's "+" is answered by the
+// base64 of the user's nick twice and the password, in whole pieces, or by
+// "+" after a full last piece; "*" gives up.
+bool IsSaslAnswer(const std::string& piece, const ParsedLine& line, const CRecordingWindow& window)
+{
+    if (piece == "PLAIN")
+        return strcmp(line.command, "CAP") == 0;
+    if (strcmp(line.command, "AUTHENTICATE") != 0)
+        return false;
+    if (piece == "+" || piece == "*")
+        return true;
+    const std::string message = window.userNick + '\0' + window.userNick + '\0' + window.password;
+    char encoded[8192];
+    if (EncodeBase64((const unsigned char*)message.data(), message.size(), encoded, sizeof encoded) == 0)
+        return false;
+    const std::string whole = encoded;
+    for (size_t at = 0; at < whole.size(); at += kSaslPieceSize) {
+        if (whole.compare(at, kSaslPieceSize, piece) == 0)
+            return true;
+    }
+    return false;
+}
+
 // Each line whole, ended by CR LF and by nothing before it, within 512
 // bytes, and one a received line may cause: a PONG, the QUIT of a session
-// ended, a CTCP answer, which goes to the line's sender alone, and at a
+// ended, a CTCP answer, which goes to the line's sender alone, at a
 // reconnect a stand-in nick before the welcome, and the identify NickServ's
-// notice lets go, under the user's own nick.
+// notice lets go, under the user's own nick, and the capability
+// negotiation's and SASL's answers.
 void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordingWindow& window,
                const Before& before)
 {
@@ -88,6 +127,10 @@ void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordin
         } else if (sent.compare(0, 18, "PRIVMSG NickServ :") == 0) {
             Expect(window.reconnect && EqualsIgnoringAsciiCase(line.sender, "NickServ") &&
                    window.nick == window.userNick && sent == "PRIVMSG NickServ :identify " + window.password);
+        } else if (sent.compare(0, 4, "CAP ") == 0) {
+            Expect(IsCapAnswer(sent, line));
+        } else if (sent.compare(0, 13, "AUTHENTICATE ") == 0) {
+            Expect(IsSaslAnswer(sent.substr(13), line, window));
         } else {
             Expect(sent.compare(0, 6, "PONG :") == 0 || sent.compare(0, 6, "QUIT :") == 0);
         }

@@ -87,6 +87,16 @@ void CRecordingWindow::OnNickServNotice()
         sent.push_back("PRIVMSG NickServ :identify " + password + "\r\n");
 }
 
+// As the module: the user's nick twice, then the password.
+size_t CRecordingWindow::ReadSaslCredentials(char* credentials, size_t size)
+{
+    const std::string message = userNick + '\0' + userNick + '\0' + password;
+    if (message.size() > size)
+        return 0;
+    memcpy(credentials, message.data(), message.size());
+    return message.size();
+}
+
 Conversation* CRecordingWindow::FindConversation(const char* name)
 {
     if (!name || !name[0])

@@ -4,6 +4,7 @@
 // handlers by it.
 #pragma once
 
+#include "protocol/capabilities.h"
 #include "protocol/chat_window.h"
 
 #include <map>
@@ -63,6 +64,11 @@ public:
     void TryNick(const char* name) override;
     void AwaitNickServ() override;
     void OnNickServNotice() override;
+    CCapNegotiation* Capabilities() override { return &caps; }
+    size_t ReadSaslCredentials(char* credentials, size_t size) override;
+    void OnSaslStarted() override { saslRunning = true; }
+    void OnSaslEnded() override { saslRunning = false; }
+    void OnLoggedIn() override { loggedIn = true; }
     void ReturnToLoginPanel() override;
     void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;
@@ -95,6 +101,11 @@ public:
     int nickRetries = 0;
     bool awaitingNickServ = false;
     bool nickServAwaited = false;
+    // The link's negotiation (not started unless a test starts it), SASL's
+    // time limit running, and services' 900.
+    CCapNegotiation caps;
+    bool saslRunning = false;
+    bool loggedIn = false;
 
 private:
     void CloseAllButServer();

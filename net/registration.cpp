@@ -1,7 +1,8 @@
-// What the server said of our registration on this connection. Everything
-// goes out at connect time, but some servers (inspircd) welcome a client
-// only on a timer tick after its USER and NICK and refuse what came before
-// with 451: the window is asked to send those again after the welcome.
+// What the server said of our registration on this connection. The
+// services login and the channel join wait for the welcome, but some
+// servers (inspircd) welcome a client only on a timer tick after its USER
+// and NICK and refuse anything that came before with 451: the window is
+// asked to send those again after the welcome.
 #include "net/server_connection.h"
 
 #include "protocol/tokens.h"
@@ -31,4 +32,5 @@ void CServerConnection::ForgetRegistration()
 {
     m_welcomed = false;
     m_refusedServicesLogin = m_refusedJoin = false;
+    m_caps = CCapNegotiation();
 }

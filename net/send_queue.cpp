@@ -7,7 +7,9 @@
 namespace {
 
 const char kPong[] = "PONG";
-const char* const kUrgentCommands[] = { kPong, "USER", "NICK" };
+// Registration and the capability negotiation before it: the server holds
+// the user until they are done.
+const char* const kUrgentCommands[] = { kPong, "CAP", "USER", "NICK", "AUTHENTICATE" };
 
 // A line break or NUL inside would end the line early at the server, and the
 // rest would run into whatever is sent next.
@@ -24,7 +26,7 @@ bool IsOneLine(const char* line, size_t length)
 // The command is the first word: the client's own lines carry no prefix.
 bool HasCommand(const char* line, size_t length, const char* command)
 {
-    char word[8];
+    char word[16];
     const void* space = memchr(line, ' ', length < sizeof word ? length : sizeof word);
     if (!space)
         return false;

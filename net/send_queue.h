@@ -24,9 +24,10 @@ constexpr Pace kOrdinaryPace = { 5, 2000 };
 constexpr size_t kOrdinaryByteLimit = 32768;
 constexpr size_t kOrdinaryLineLimit = 128;
 
-// Waiting urgent lines (PONG, USER, NICK). They are never paced, so they pile
-// up only behind a socket the server does not read; beyond these a new PONG
-// replaces the newest waiting one and other urgent lines are refused.
+// Waiting urgent lines (PONG, CAP, USER, NICK, AUTHENTICATE). They are
+// never paced, so they pile up only behind a socket the server does not
+// read; beyond these a new PONG replaces the newest waiting one and other
+// urgent lines are refused.
 constexpr size_t kUrgentByteLimit = 65536;
 constexpr size_t kUrgentLineLimit = 256;
 
@@ -46,9 +47,10 @@ enum class SendProgress {
 
 // Lines go out whole and in order, each through as many sends as the socket
 // needs; nothing is ever sent into the middle of a line partly sent. Urgent
-// lines (the command PONG, USER or NICK) go before every ordinary line that
-// has not started to go out, in their own order, unpaced. Ordinary lines
-// take a token of kOrdinaryPace when their first byte is sent.
+// lines (the command PONG, CAP, USER, NICK or AUTHENTICATE) go before every
+// ordinary line that has not started to go out, in their own order,
+// unpaced. Ordinary lines take a token of kOrdinaryPace when their first
+// byte is sent.
 class CSendQueue {
 public:
     CSendQueue(SocketSend send, void* context);

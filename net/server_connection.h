@@ -9,6 +9,7 @@
 
 #include "net/connection_events.h"
 #include "net/window_messages.h"
+#include "protocol/capabilities.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -69,6 +70,8 @@ public:
     void OnWelcome();
     bool IsRegistered() const { return m_welcomed; }
     void ForgetRegistration();
+    // What this link negotiated with the server (CAP, SASL).
+    CCapNegotiation& Capabilities() { return m_caps; }
     // CTCP answers are paced per connection (net/send_line.cpp): false
     // when one would go beyond the pace.
     bool TakeCtcpAnswerTurn();
@@ -134,6 +137,7 @@ private:
     bool m_welcomed;
     bool m_refusedServicesLogin;
     bool m_refusedJoin;
+    CCapNegotiation m_caps;
     // The last flush left lines waiting: their end is told when none are left.
     bool m_linesWaited;
     // The CTCP answers' bucket: the tick when it is full again (net/pace.h).

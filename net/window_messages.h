@@ -13,5 +13,14 @@ enum { WM_HOST_RESOLVED = 7577 };
 enum { WM_CERTIFICATE_CHECKED = 7579 };
 // The outgoing queue's pace, the TLS handshake's time limit, the check that
 // the server still answers, the wait before a dropped link is made again,
-// and the identify that waits for NickServ at a reconnect.
-enum { kSendTimer = 1, kHandshakeTimer = 2, kLivenessTimer = 3, kReconnectTimer = 4, kIdentifyTimer = 5 };
+// the identify that waits for NickServ at a reconnect, SASL's time limit
+// and the channel join that waits for NickServ's answer.
+enum {
+    kSendTimer = 1,
+    kHandshakeTimer = 2,
+    kLivenessTimer = 3,
+    kReconnectTimer = 4,
+    kIdentifyTimer = 5,
+    kSaslTimer = 6,
+    kJoinTimer = 7,
+};

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <stdarg.h>
+#include <stddef.h>
 #include <stdint.h>
+
+class CCapNegotiation;
 
 // A conversation as the window knows it, handed out by FindConversation;
 // null for none. A line printed into none is lost.
@@ -84,8 +87,20 @@ public:
     // NickServ was not there for the identify: it goes again when NickServ
     // speaks, or on a timer for a while.
     virtual void AwaitNickServ() = 0;
-    // NickServ spoke: an identify waiting for it goes now.
+    // NickServ spoke: an identify waiting for it goes now, and a channel
+    // join waiting for NickServ's answer.
     virtual void OnNickServNotice() = 0;
+    // Capability negotiation of this link (protocol/capabilities.h); null
+    // when there is no link.
+    virtual CCapNegotiation* Capabilities() = 0;
+    // SASL PLAIN's message: the user's nick twice and the NickServ password,
+    // NUL-separated, as wire text. Its length; 0 when there is none.
+    virtual size_t ReadSaslCredentials(char* credentials, size_t size) = 0;
+    // The SASL exchange began (its time limit runs) or ended.
+    virtual void OnSaslStarted() = 0;
+    virtual void OnSaslEnded() = 0;
+    // Services logged the user in (900): a channel join waiting for it goes.
+    virtual void OnLoggedIn() = 0;
     // The server ends the session (a ban, a wrong password) and closes: the
     // login panel comes back now, the server tab with it once the connection
     // is closed.

@@ -22,6 +22,15 @@ void OnTopic(IChatWindow& window, const ParsedLine& line, Conversation* conversa
 void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
 void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
 
+// Capability negotiation and SASL (capability_lines.cpp). The challenge is
+// the AUTHENTICATE line's parameter; GiveUpSasl ends an exchange that took
+// too long.
+void OnCap(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnAuthenticateLine(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+void OnAuthenticate(IChatWindow& window, const char* challenge);
+void OnSaslNumeric(IChatWindow& window, int numeric);
+void GiveUpSasl(IChatWindow& window);
+
 // Numeric replies (numerics.cpp).
 void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Conversation* conversation);
 

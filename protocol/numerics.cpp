@@ -13,7 +13,14 @@
 
 namespace {
 
-enum { kWelcome = 1, kNotRegistered = 451, kPasswordMismatch = 464, kBannedHere = 465 };
+enum {
+    kWelcome = 1,
+    kNotRegistered = 451,
+    kPasswordMismatch = 464,
+    kBannedHere = 465,
+    kFirstSasl = 900,
+    kLastSasl = 908,
+};
 
 // The reply's first word names NickServ.
 bool IsNickServ(const char* rest)
@@ -130,4 +137,6 @@ void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Co
     // Coming back would be refused the same way: the session ends.
     else if (numeric == kPasswordMismatch || numeric == kBannedHere)
         window.ReturnToLoginPanel();
+    else if (numeric >= kFirstSasl && numeric <= kLastSasl)
+        OnSaslNumeric(window, numeric);
 }

@@ -44,6 +44,8 @@ void DispatchPrefixedLine(IChatWindow& window, const ParsedLine& line, Conversat
         const char* command;
         Handler handler;
     } kHandlers[] = {
+        { "AUTHENTICATE", &OnAuthenticateLine },
+        { "CAP",     &OnCap },
         { "JOIN",    &OnJoin },
         { "KICK",    &OnKick },
         { "MODE",    &OnMode },

@@ -1,4 +1,5 @@
-// Lines without a prefix: the server's own NOTICE, PING and ERROR.
+// Lines without a prefix: the server's own NOTICE, PING, ERROR and
+// AUTHENTICATE.
 #include "protocol/line_handlers.h"
 
 #include "protocol/chat_window.h"
@@ -45,6 +46,8 @@ void HandleServerLine(IChatWindow& window, const ParsedLine& line, Conversation*
             window.ReturnToLoginPanel();
         else
             window.OnServerError(line.args);
+    } else if (EqualsIgnoringAsciiCase(line.command, "AUTHENTICATE")) {
+        OnAuthenticate(window, line.params);
     } else {
         window.PrintLine(conversation, "\r\n[command:%s] %s", line.command, line.params);
     }

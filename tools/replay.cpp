@@ -13,12 +13,12 @@
 // Prints every line the window sent, escaped, then one verdict line and
 // every broken rule. Exit code 0 only when the window survived (it exists and
 // answers messages) and broke no rule: each sent line ends in CR LF, holds no
-// other CR, LF or NUL, takes at most 512 bytes, and is registration (USER,
-// NICK, JOIN, NickServ), PONG, QUIT once the transcript ended the session,
-// or a CTCP answer within the answer budget. Only a KICK of the window's own
-// nick or a 432 refusing it, read as parsed lines, end the session: the
-// window may then say QUIT and close, and that line must be the
-// transcript's last. TRANSCRIPT with ".expect" for ".irc", when present,
+// other CR, LF or NUL, takes at most 512 bytes, and is registration (CAP,
+// AUTHENTICATE, USER, NICK, JOIN, NickServ), PONG, QUIT once the transcript
+// ended the session, or a CTCP answer within the answer budget. Only a KICK
+// of the window's own nick or a 432 refusing it, read as parsed lines, end
+// the session: the window may then say QUIT and close, and that line must be
+// the transcript's last. TRANSCRIPT with ".expect" for ".irc", when present,
 // says what the window must and must not show (see JudgeWindow). A crash
 // ends the process itself.
 #include <winsock2.h>
@@ -260,7 +260,8 @@ struct Judge {
         if (bytes.size() > kLineLimit)
             Fault("line over 512 bytes", bytes);
 
-        const bool registration = StartsWith(text, "USER ") || StartsWith(text, "NICK ") ||
+        const bool registration = StartsWith(text, "CAP ") || StartsWith(text, "AUTHENTICATE ") ||
+                                  StartsWith(text, "USER ") || StartsWith(text, "NICK ") ||
                                   StartsWith(text, "JOIN ") || StartsWith(text, "PRIVMSG NickServ :");
         const bool quit = StartsWith(text, "QUIT ") && quitAllowed;
         if (IsCtcpAnswer(text))

@@ -27,6 +27,7 @@ struct HandlerRow {
     Texts users_after;
     bool reconnecting = false;  // the link replaces a dropped one; no welcome yet
     const char* nick = "tester";
+    bool sasl = false;  // the link negotiates capabilities, SASL wanted; no welcome yet
 };
 
 void PrintTo(const HandlerRow& row, std::ostream* out) { *out << row.description; }
@@ -37,6 +38,9 @@ Texts Sorted(Texts texts)
     return texts;
 }
 
+// "tester\0tester\0secret" in base64: SASL PLAIN's message.
+const char kSaslMessage[] = "dGVzdGVyAHRlc3RlcgBzZWNyZXQ=";
+
 class LineHandlers : public ::testing::TestWithParam<HandlerRow> {};
 
 TEST_P(LineHandlers, ShowSendAndList)
@@ -44,7 +48,9 @@ TEST_P(LineHandlers, ShowSendAndList)
     const HandlerRow& row = GetParam();
     CRecordingWindow window(row.nick, "irc.test", "#marketbay");
     window.reconnect = row.reconnecting;
-    window.registered = !row.reconnecting;
+    window.registered = !row.reconnecting && !row.sasl;
+    if (row.sasl)
+        window.caps.Start(true);
     for (const char* name : { "irc.test", "#marketbay" })
         window.OpenConversation(name);
     WordReader talks(row.talks);
@@ -69,6 +75,11 @@ TEST_P(LineHandlers, ShowSendAndList)
     EXPECT_EQ(row.shown, shown);
     EXPECT_EQ(row.sent, window.sent);
     EXPECT_EQ(Sorted(row.users_after), Sorted(window.users));
+    // Neither the password nor its base64 is ever shown.
+    for (const RecordedLine& line : window.printed) {
+        EXPECT_EQ(std::string::npos, line.text.find(window.password)) << line.text;
+        EXPECT_EQ(std::string::npos, line.text.find(kSaslMessage)) << line.text;
+    }
 }
 
 const char kKicked[] = "*** ты был выкинут с канала #marketbay пользователем op (spam)";
@@ -140,6 +151,24 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 { "PRIVMSG NickServ :identify secret\r\n" }, {}, true },
     HandlerRow{ "NickServ missing at the first login is not waited for", "", "",
                 ":irc.test 401 tester NickServ :No such nick\r\n:NickServ!s@h NOTICE tester :registered",
-                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered" }, {}, {} }));
+                { "irc.test:  Нет такого ника/канала", "irc.test: -NickServ- registered" }, {}, {} },
+    HandlerRow{ "SASL PLAIN logs in: the credentials go only to the wire", "", "",
+                ":irc.test CAP * LS * :multi-prefix\r\n:irc.test CAP * LS :sasl=PLAIN\r\n"
+                ":irc.test CAP * ACK :multi-prefix sasl\r\nAUTHENTICATE +\r\n"
+                ":irc.test 900 * tester!u@h tester :You are now logged in as tester\r\n"
+                ":irc.test 903 * :SASL authentication successful",
+                { "irc.test: You are now logged in as tester", "irc.test: SASL authentication successful" },
+                { "CAP REQ :multi-prefix sasl\r\n", "AUTHENTICATE PLAIN\r\n",
+                  std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
+                {}, false, "tester", true },
+    HandlerRow{ "SASL refused (908, then 904): NickServ will identify the nick", "", "",
+                ":irc.test CAP * LS :sasl\r\n:irc.test CAP * ACK :sasl\r\nAUTHENTICATE +\r\n"
+                ":irc.test 908 * PLAIN :are available SASL mechanisms\r\n"
+                ":irc.test 904 * :SASL authentication failed",
+                { "irc.test: PLAIN :are available SASL mechanisms", "irc.test: SASL authentication failed",
+                  "irc.test: *** Вход по SASL не удался, ник будет опознан через NickServ" },
+                { "CAP REQ :sasl\r\n", "AUTHENTICATE PLAIN\r\n",
+                  std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
+                {}, false, "tester", true }));
 
 } // namespace

@@ -207,6 +207,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineKind, ::testing::Values(
     KindRow{ "pong", "PONG :irc.example", true },
     KindRow{ "registration user", "USER talvo # # :Talvo user", true },
     KindRow{ "registration nick", "NICK demo", true },
+    KindRow{ "capability negotiation", "CAP END", true },
+    KindRow{ "SASL piece, the longest urgent command", "AUTHENTICATE dGVzdGVy", true },
     KindRow{ "command in lower case", "pong :irc.example", true },
     KindRow{ "channel message", "PRIVMSG #marketbay :PONG NICK USER", false },
     KindRow{ "join", "JOIN :#marketbay", false },

@@ -16,9 +16,11 @@ namespace {
 
 using ConnectionTest = ConnectedChatTest;
 
-TEST_F(ConnectionTest, RegistrationGoesOutOnConnect)
+TEST_F(ConnectionTest, RegistrationGoesOutOnConnectAndTheJoinAfterTheWelcome)
 {
-    EXPECT_EQ("USER username # # :description\r\nNICK tester\r\nJOIN :#marketbay\r\n",
+    EXPECT_EQ("CAP LS 302\r\nUSER username # # :description\r\nNICK tester\r\n", SentSince(0, 100));
+    ServerSends(":irc.test 001 tester :Welcome\r\n");
+    EXPECT_EQ("CAP LS 302\r\nUSER username # # :description\r\nNICK tester\r\nJOIN :#marketbay\r\n",
               peer.Received());
     EXPECT_STREQ("#marketbay", Client().m_szChannel);
 }
@@ -247,7 +249,7 @@ TEST_F(ResolutionTest, ConnectReturnsBeforeTheAnswerAndGoesOnFromIt)
 
     resolver.Answer();
     ASSERT_TRUE(PumpUntil([&] {
-        return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n") != std::string::npos;
+        return peer.TryAccept() && peer.Received().find("NICK tester\r\n") != std::string::npos;
     }));
     EXPECT_FALSE(Client().IsBeingConnected());
 }
@@ -291,10 +293,11 @@ TEST_F(ResolutionTest, AnswerToAnEarlierConnectIsIgnored)
     resolver.Answer();
     // Both answers come; only the second connects, once.
     ASSERT_TRUE(PumpUntil([&] {
-        return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n") != std::string::npos;
+        return peer.TryAccept() && peer.Received().find("NICK tester\r\n") != std::string::npos;
     }));
     PumpUntil([] { return false; }, 200);
-    EXPECT_EQ(1u, std::count(peer.Received().begin(), peer.Received().end(), 'J'));
+    const std::string& sent = peer.Received();
+    EXPECT_EQ(sent.find("USER "), sent.rfind("USER ")) << sent;
 }
 
 TEST(ServerList, FiveServersFirstSelectedPort6697)

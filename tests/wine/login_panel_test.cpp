@@ -18,7 +18,7 @@ Boxes g_boxes;
 
 void RecordBox(const char* text, const char* caption) { g_boxes.push_back(std::make_pair(text, caption)); }
 
-const std::string kRegistration = "USER username # # :description\r\nNICK ";
+const std::string kRegistration = "CAP LS 302\r\nUSER username # # :description\r\nNICK ";
 const std::string kJoin = "JOIN :#marketbay\r\n";
 const std::string kQuit = "QUIT :http://talvo.example/irc\r\n";
 const char kOtherData[] = "Введите другие данные";
@@ -55,13 +55,26 @@ protected:
         SendMessageA(servers, CB_SETCURSEL, 0, 0);
     }
 
-    // Presses "Зайти" and waits until the registration has reached `server`.
+    // Presses "Зайти" and waits until the registration has reached `server`;
+    // the server, answering no CAP, welcomes the user, its NickServ answers
+    // a services login, and the client joins the channel.
     bool LogIn(IrcPeer& server, const std::string& nick = "tester", const std::string& password = "",
                const std::string& email = "")
     {
         Fill(nick, password, email, std::to_string(server.Port()));
         Client().OnLoginButton();
-        return PumpUntil([&] { return server.TryAccept() && server.Received().find(kJoin) != std::string::npos; });
+        if (!PumpUntil([&] {
+                const std::string& sent = server.Received();
+                return server.TryAccept() && sent.find("\r\nNICK ") != std::string::npos && sent.back() == '\n';
+            }))
+            return false;
+        server.Send(":irc.test 001 tester :Welcome\r\n");
+        if (!password.empty()) {
+            if (!PumpUntil([&] { return server.Received().find("PRIVMSG NickServ") != std::string::npos; }))
+                return false;
+            server.Send(":NickServ!s@services NOTICE tester :Done\r\n");
+        }
+        return PumpUntil([&] { return server.Received().find(kJoin) != std::string::npos; });
     }
 
     // The server's bytes, taken in once the condition holds.
@@ -307,9 +320,9 @@ TEST_F(LoginPanelTest, LoggingInAgainBeforeTheCloseReleasesTheOldConnection)
     EXPECT_EQ(WinsockReferencesAtStart() + 3, WinsockReferences());
 }
 
-// Servers that welcome a client only after a delay refuse what came before
-// the welcome; it goes out again after it, once.
-TEST_F(LoginPanelTest, CommandsRefusedBeforeTheWelcomeGoOutAgainAfterIt)
+// What a server refused as sent before its welcome goes out again after its
+// next one, once.
+TEST_F(LoginPanelTest, CommandsRefusedBeforeAWelcomeGoOutAgainAfterIt)
 {
     ASSERT_TRUE(LogIn(peer, "tester", "abcde"));
     size_t mark = peer.Received().size();

@@ -190,7 +190,7 @@ TEST_F(MembershipTest, KickOfTheUserEndsTheConnectionAndTheLoginPanelWorksAtOnce
     SendMessageA(Control(IDC_SERVER_LIST), CB_ADDSTRING, 0, (LPARAM)kServer);
     SendMessageA(Control(IDC_SERVER_LIST), CB_SETCURSEL, 0, 0);
     Client().OnLoginButton();
-    EXPECT_TRUE(PumpUntil([&] { return next.TryAccept() && next.Received().find("JOIN :#marketbay\r\n") != std::string::npos; }));
+    EXPECT_TRUE(PumpUntil([&] { return next.TryAccept() && next.Received().find("NICK tester\r\n") != std::string::npos; }));
     EXPECT_EQ(1, Client().m_connected);
 }
 

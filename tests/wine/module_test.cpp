@@ -17,7 +17,9 @@
 
 namespace {
 
-const std::string kRegistration = "USER username # # :description\r\nNICK tester\r\nJOIN :#marketbay\r\n";
+const std::string kJoin = "JOIN :#marketbay\r\n";
+// The channel join goes after the welcome.
+const std::string kRegistration = "CAP LS 302\r\nUSER username # # :description\r\nNICK tester\r\n" + kJoin;
 const std::string kQuit = "QUIT :http://talvo.example/irc\r\n";
 
 struct LoadedModule {
@@ -90,7 +92,8 @@ public:
     void Click(int id) const { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 
     // As a user would, with the peer's address added to the server list
-    // first (a user can only pick a listed server). True once registered.
+    // first (a user can only pick a listed server). True once welcomed (the
+    // peer answers no CAP) and on the channel.
     bool LogInTo(IrcPeer& peer)
     {
         HWND servers = Control(IDC_SERVER_LIST);
@@ -99,7 +102,11 @@ public:
         SetWindowTextA(Control(IDC_PORT), std::to_string(peer.Port()).c_str());
         SetWindowTextA(Control(IDC_NICK), "tester");
         Click(IDC_LOGIN);
-        return PumpUntil([&] { return peer.TryAccept() && peer.Received() == kRegistration; });
+        const std::string beforeWelcome = kRegistration.substr(0, kRegistration.size() - kJoin.size());
+        if (!PumpUntil([&] { return peer.TryAccept() && peer.Received() == beforeWelcome; }))
+            return false;
+        peer.Send(":irc.test 001 tester :Welcome\r\n");
+        return PumpUntil([&] { return peer.Received() == kRegistration; });
     }
 
     // The input line's EN_MSGFILTER notification for a key message of Enter.

@@ -53,14 +53,15 @@ protected:
         return PumpUntil([&] { return Shows(kServerTab, line); });
     }
 
-    // Time passes; true when the client connected again and registered
-    // within it (the attempts' timer looks at the clock four times a second).
+    // Time passes; true when the client connected again and sent its
+    // registration within it (the attempts' timer looks at the clock four
+    // times a second).
     bool AttemptsAfter(DWORD milliseconds, int timeoutMs = 5000)
     {
         m_mark = peer.Received().size();
         clock.Advance(milliseconds);
         return PumpUntil([&] {
-            return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n", m_mark) != std::string::npos;
+            return peer.TryAccept() && peer.Received().find("NICK tester\r\n", m_mark) != std::string::npos;
         }, timeoutMs);
     }
     bool AttemptsWithin(DWORD milliseconds) { return AttemptsAfter(milliseconds, 750); }
@@ -106,11 +107,12 @@ TEST_F(ReconnectTest, DropAfterWelcomeReconnectsAndRejoinsKeepingTheWindow)
 
     EXPECT_FALSE(AttemptsWithin(2999));
     ASSERT_TRUE(AttemptsAfter(1));
-    EXPECT_EQ("USER username # # :description\r\nNICK tester\r\nJOIN :#marketbay\r\n", peer.Received().substr(m_mark))
-        << "the same registration, and none of the lines left unsent";
+    const std::string registration = "CAP LS 302\r\nUSER username # # :description\r\nNICK tester\r\n";
+    EXPECT_EQ(registration, peer.Received().substr(m_mark)) << "the same registration, and none of the lines left unsent";
     EXPECT_FALSE(IsWindowEnabled(Input())) << "until the join is confirmed";
 
     Welcome("bob");
+    EXPECT_EQ(registration + "JOIN :#marketbay\r\n", peer.Received().substr(m_mark)) << "the rejoin after the welcome";
     EXPECT_TRUE(Shows(kServerTab, "*** Соединение восстановлено"));
     EXPECT_TRUE(Shows(kChannel, "*** Соединение восстановлено"));
     EXPECT_TRUE(Shows(kChannel, "said before the drop"));

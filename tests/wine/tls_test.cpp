@@ -112,7 +112,7 @@ TEST_P(AcceptedTls, RegistrationGoesEncryptedAndEveryLineComesBack)
     EXPECT_TRUE(user < nick && nick < identify && identify < join && join != std::string::npos) << output;
 
     Client().LeaveServer();
-    EXPECT_EQ("accepted USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
+    EXPECT_EQ("accepted CAP LS 302|USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
               "JOIN :#marketbay then QUIT :http://talvo.example/irc|close_notify",
               control.Report());
 }
@@ -140,7 +140,7 @@ TEST_P(PanelTls, PortFieldChoosesTls)
     EXPECT_TRUE(Shows("*** Соединение зашифровано (TLS 1."));
     EXPECT_FALSE(Shows("*** Соединение не зашифровано"));
     Client().LeaveServer();
-    EXPECT_EQ("accepted USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
+    EXPECT_EQ("accepted CAP LS 302|USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
               "JOIN :#marketbay then QUIT :http://talvo.example/irc|close_notify",
               control.Report());
 }
@@ -163,7 +163,7 @@ TEST_P(LeavingTls, QuitThenCloseNotify)
     ConnectFor("good whole");
     ASSERT_TRUE(PumpUntil([&] { return Shows("pong received"); }, 20000));
     GetParam().leave(Client());
-    EXPECT_EQ("accepted USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
+    EXPECT_EQ("accepted CAP LS 302|USER username # # :description|NICK tester|PRIVMSG NickServ :identify secret|"
               "JOIN :#marketbay then QUIT :http://talvo.example/irc|close_notify",
               control.Report());
 }

@@ -123,5 +123,8 @@ bool LogInToPeer(HWND dialog, IrcPeer& peer)
     SetDlgItemTextA(dialog, IDC_PORT, std::to_string(peer.Port()).c_str());
     SetDlgItemTextA(dialog, IDC_NICK, "tester");
     SendMessageA(GetDlgItem(dialog, IDC_LOGIN), BM_CLICK, 0, 0);
-    return PumpUntil([&] { return peer.TryAccept() && peer.Received().find("JOIN") != std::string::npos; });
+    if (!PumpUntil([&] { return peer.TryAccept() && peer.Received().find("NICK tester\r\n") != std::string::npos; }))
+        return false;
+    peer.Send(":irc.test 001 tester :Welcome\r\n");
+    return PumpUntil([&] { return peer.Received().find("JOIN") != std::string::npos; });
 }

@@ -40,5 +40,6 @@ private:
 };
 
 // Logs the chat dialog of a loaded module in to `peer` as "tester", the way
-// a user does on the login panel; true once the client has sent its JOIN.
+// a user does on the login panel, and welcomes it without any CAP reply;
+// true once the client has sent its JOIN.
 bool LogInToPeer(HWND dialog, IrcPeer& peer);

@@ -91,10 +91,10 @@ bool TestChatWindow::ConnectTo(IrcPeer& peer, const char* nick)
 
     client.m_connected = 1;
     client.m_loginState = 2;
-    // Registration goes out on FD_CONNECT and ends with the channel join.
-    return PumpUntil([&] {
-        return peer.TryAccept() && peer.Received().find("JOIN :#marketbay\r\n") != std::string::npos;
-    });
+    // Registration goes out on FD_CONNECT; the channel join waits for a
+    // welcome, which is the test's to send.
+    const std::string registered = std::string("NICK ") + nick + "\r\n";
+    return PumpUntil([&] { return peer.TryAccept() && peer.Received().find(registered) != std::string::npos; });
 }
 
 namespace {

@@ -174,11 +174,22 @@ class Session:
         self.flush()
 
 
-def converse(session, mode):
-    """Registration in, the mode's traffic out, and a PING answered."""
+def register(session):
+    """The client's lines up to its JOIN, welcomed after its NICK and its
+    NickServ identify answered: the JOIN waits for both."""
     got = []
     while not got or not got[-1].startswith("JOIN"):
         got.append(session.read_line())
+        if got[-1].startswith("NICK "):
+            session.write_records([b":irc.test 001 tester :Welcome\r\n"])
+        elif got[-1].startswith("PRIVMSG NickServ "):
+            session.write_records([b":NickServ!s@services NOTICE tester :Password accepted\r\n"])
+    return got
+
+
+def converse(session, mode):
+    """Registration in, the mode's traffic out, and a PING answered."""
+    got = register(session)
     notices = [f":irc.test NOTICE tester :got {line}\r\n".encode() for line in got]
     if mode == "batched":
         notices += [f":irc.test NOTICE tester :record {i:02d}\r\n".encode() for i in range(20)]
@@ -197,8 +208,7 @@ def converse(session, mode):
 
 def stream_empty(session):
     """A notice, 50,000 empty records and a notice, in one send."""
-    while not session.read_line().startswith("JOIN"):
-        pass
+    register(session)
     writer = session.writer()
     stream = [writer.record(b":irc.test NOTICE tester :streaming\r\n")]
     stream += [writer.record(b"") for _ in range(EMPTY_RECORDS)]
