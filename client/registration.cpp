@@ -9,6 +9,7 @@
 #include "client/control_ids.h"
 #include "client/typed_text.h"
 #include "net/server_connection.h"
+#include "protocol/tokens.h"
 
 #include <string.h>
 
@@ -20,6 +21,9 @@ void CIrcClient::SendRegistration()
     SecureZeroMemory(password, sizeof password);
     if (CServerConnection* server = Server())
         server->Capabilities().Start(sasl);
+    // The channel is the window's from the connect on, as when its join
+    // went at once; the join itself waits for the welcome.
+    CopyText(m_szChannel, sizeof m_szChannel, "#marketbay");
     SendLine("CAP LS 302\r\nUSER %s # # :%s\r\nNICK %s\r\n", m_szUserName, m_szRealName, m_szNick);
 }
 

@@ -77,8 +77,8 @@ bool IsCapAnswer(const std::string& sent, const ParsedLine& line)
 {
     const int numeric = ReadCommandNumber(line.command);
     if (sent == "CAP END")
-        return strcmp(line.command, "CAP") == 0 || (numeric >= 902 && numeric <= 907);
-    return strcmp(line.command, "CAP") == 0 &&
+        return EqualsIgnoringAsciiCase(line.command, "CAP") || (numeric >= 902 && numeric <= 907);
+    return EqualsIgnoringAsciiCase(line.command, "CAP") &&
            (sent == "CAP REQ :multi-prefix" || sent == "CAP REQ :sasl" || sent == "CAP REQ :multi-prefix sasl");
 }
 
@@ -88,8 +88,8 @@ bool IsCapAnswer(const std::string& sent, const ParsedLine& line)
 bool IsSaslAnswer(const std::string& piece, const ParsedLine& line, const CRecordingWindow& window)
 {
     if (piece == "PLAIN")
-        return strcmp(line.command, "CAP") == 0;
-    if (strcmp(line.command, "AUTHENTICATE") != 0)
+        return EqualsIgnoringAsciiCase(line.command, "CAP");
+    if (!EqualsIgnoringAsciiCase(line.command, "AUTHENTICATE"))
         return false;
     if (piece == "+" || piece == "*")
         return true;
