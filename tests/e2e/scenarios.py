@@ -314,6 +314,7 @@ def sasl(s):
 
 
 def show_log_in(exchange, password):
+    """Prints the log-in's lines of one relayed connection, masked."""
     if not exchange:
         print("the module's log-in: nothing crossed the relay", flush=True)
         return
