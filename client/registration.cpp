@@ -76,9 +76,14 @@ size_t CIrcClient::ReadSaslCredentials(char* credentials, size_t size) const
     return length;
 }
 
+// As the login goes: a field holding only a line break is no password.
 bool CIrcClient::HasServicesPassword() const
 {
-    return GetWindowTextLengthA(GetControl(IDC_PASSWORD)) > 0;
+    char password[kServicesFieldSize];
+    char email[kServicesFieldSize];
+    const bool has = ReadServicesLogin(password, email) != ServicesLogin::None;
+    SecureZeroMemory(password, sizeof password);
+    return has;
 }
 
 void CIrcClient::SendRegister(const char* password, const char* email)
