@@ -68,8 +68,8 @@ void CClientWindow::EnableInput(bool enable)
 }
 
 // The record's user list carries an operator's mark from a removal to the
-// next addition; here each addition is given its entry whole, so the mark
-// found is handed back and the carried one forgotten.
+// next addition; here each addition is given its entry whole, so the carried
+// mark is forgotten.
 void CClientWindow::AddUser(const char* entry)
 {
     m_client.m_nickPrefix = ' ';
@@ -78,15 +78,18 @@ void CClientWindow::AddUser(const char* entry)
 
 void CClientWindow::AddUserNames(const char* names) { m_client.AddUserNames(names); }
 
-bool CClientWindow::RemoveUser(const char* nick)
+bool CClientWindow::RemoveUser(const char* nick, char* symbols, size_t size)
 {
-    m_client.RemoveUser(nick);
-    const bool wasOperator = m_client.m_nickPrefix == '@';
-    m_client.m_nickPrefix = ' ';
-    return wasOperator;
+    return m_client.RemoveUser(nick, symbols, size);
 }
 
-bool CClientWindow::IsListed(const char* entry) const { return !m_client.NotInUserList(entry); }
+bool CClientWindow::HoldsStatus(const char* nick, char symbol) const { return m_client.HoldsStatus(nick, symbol); }
+
+void CClientWindow::SetUserStatus(const char* nick, char symbol, bool held)
+{
+    m_client.SetUserStatus(nick, symbol, held);
+}
+
 void CClientWindow::ClearUserList() { m_client.ClearUserList(); }
 bool CClientWindow::OpenNamesReply() { return m_client.OpenNamesReply(); }
 void CClientWindow::CloseNamesReply() { m_client.CloseNamesReply(); }
@@ -95,6 +98,8 @@ void CClientWindow::SendLine(const char* lines) { m_client.SendLine("%s", lines)
 bool CClientWindow::SendPacedAnswer(const char* answer) { return m_client.SendPacedAnswer(answer); }
 bool CClientWindow::IsRegistered() const { return m_client.IsRegistered(); }
 void CClientWindow::OnWelcome() { m_client.OnWelcome(); }
+const ServerRules& CClientWindow::Rules() const { return m_client.Rules(); }
+void CClientWindow::ReadServerRules(const char* params) { m_client.ReadServerRules(params); }
 void CClientWindow::OnNotRegistered(const char* rest) { m_client.OnNotRegistered(rest); }
 int64_t CClientWindow::PingSendTime(int slot) const { return m_client.m_pingTimes[slot]; }
 

@@ -27,8 +27,9 @@ public:
 
     void AddUser(const char* entry) override;
     void AddUserNames(const char* names) override;
-    bool RemoveUser(const char* nick) override;
-    bool IsListed(const char* entry) const override;
+    bool RemoveUser(const char* nick, char* symbols, size_t size) override;
+    bool HoldsStatus(const char* nick, char symbol) const override;
+    void SetUserStatus(const char* nick, char symbol, bool held) override;
     void ClearUserList() override;
     bool OpenNamesReply() override;
     void CloseNamesReply() override;
@@ -37,6 +38,8 @@ public:
     bool SendPacedAnswer(const char* answer) override;
     bool IsRegistered() const override;
     void OnWelcome() override;
+    const ServerRules& Rules() const override;
+    void ReadServerRules(const char* params) override;
     void OnNotRegistered(const char* rest) override;
     int64_t PingSendTime(int slot) const override;
     bool IsReconnect() const override;

@@ -143,6 +143,23 @@ bool CIrcClient::IsRegistered() const
     return server && server->IsRegistered();
 }
 
+const ServerRules& CIrcClient::Rules() const
+{
+    static const ServerRules kDefaults = [] {
+        ServerRules rules;
+        ResetServerRules(rules);
+        return rules;
+    }();
+    const CServerConnection* server = Server();
+    return server ? server->Rules() : kDefaults;
+}
+
+void CIrcClient::ReadServerRules(const char* params)
+{
+    if (CServerConnection* server = Server())
+        server->ReadRules(params);
+}
+
 void CIrcClient::ForgetRegistration()
 {
     if (CServerConnection* server = Server())

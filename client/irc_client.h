@@ -8,6 +8,7 @@
 
 #include "net/window_messages.h"
 #include "protocol/ctcp.h"
+#include "protocol/server_rules.h"
 
 #include <stdarg.h>
 #include <stdint.h>
@@ -94,6 +95,10 @@ public:
     // A new connection registers afresh: the refused commands and the
     // welcome of the last one are forgotten.
     void ForgetRegistration();
+    // The rules the server of the connection announced; the defaults
+    // without a connection.
+    const ServerRules& Rules() const;
+    void ReadServerRules(const char* params);
     // Answers to CTCP requests are paced per connection: an answer beyond
     // the pace is not sent (false).
     bool SendPacedAnswer(const char* answer);
@@ -178,8 +183,17 @@ public:
     // the run's first line, which starts the list afresh.
     bool OpenNamesReply();
     void CloseNamesReply();
+    // Lists the nick's first word, or the whole nick after '@' when the last
+    // RemoveUser found an operator's entry.
     void AddUser(const char* nick);
+    // Removes the first word's entry whatever its status symbols, the nick
+    // compared by the server's case mapping; `symbols` gets those it held.
+    bool RemoveUser(const char* nick, char* symbols, size_t size);
+    // The same, remembering in m_nickPrefix '@' for an operator's entry, ' '
+    // for a plain one and '+' for any other or none.
     void RemoveUser(const char* nick);
+    bool HoldsStatus(const char* nick, char symbol) const;
+    void SetUserStatus(const char* nick, char symbol, bool held);
     bool NotInUserList(const char* text) const;
 
     HFONT m_hFont;

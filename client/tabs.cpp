@@ -22,7 +22,7 @@ bool IsInUserList(HWND list, const char* nick)
 {
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
-        if (strcmp(NickOfUserListEntry(UserListWireEntry(list, i)), nick) == 0)
+        if (strcmp(UserListNick(list, i), nick) == 0)
             return true;
     }
     return false;
@@ -304,11 +304,9 @@ void CIrcClient::ClearTabMark(int index)
 
 void CIrcClient::OnUserListSelChange()
 {
-    char user[kEntrySize];
-    if (!GetSelectedUser(user, sizeof user))
+    char nick[kEntrySize];
+    if (!GetSelectedUser(nick, sizeof nick))
         return;
-    // Some servers list every mark of a user ("@+dave").
-    const char* nick = NickOfUserListEntry(user);
 
     // The input line is read and written as UTF-8: the nick goes in with the
     // bytes the server listed it with, whatever code page 1251 can show.
@@ -335,12 +333,12 @@ bool CIrcClient::IsUserSelected() const
     return SendMessageA(GetControl(IDC_USER_LIST), LB_GETCURSEL, 0, 0) >= 0;
 }
 
-// The selected user's nick as the server wrote it, without its '@' or '+'.
+// The selected user's nick as the server wrote it, without its status symbols.
 bool CIrcClient::GetSelectedUser(char* user, size_t size) const
 {
     HWND list = GetControl(IDC_USER_LIST);
     const int selected = (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
-    const char* nick = selected < 0 ? "" : NickOfUserListEntry(UserListWireEntry(list, selected));
+    const char* nick = selected < 0 ? "" : UserListNick(list, selected);
     CopyText(user, size, nick);
     return nick[0] != '\0';
 }

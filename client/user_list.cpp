@@ -1,11 +1,13 @@
-// The channel's user list (list box 1065): entries are nicks, some with a
-// leading '@' (operator) or '+' (voiced), kept in the box's sorted order.
+// The channel's user list (list box 1065): entries are nicks after the
+// status symbols their members hold, ranked by the highest status, then by
+// nick in the server's case mapping; each goes in at its place.
 #include "client/user_list.h"
 
 #include "client/irc_client.h"
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
+#include "protocol/member_status.h"
 #include "protocol/wire_text.h"
 #include "protocol/tokens.h"
 #include "protocol/words.h"
@@ -15,91 +17,114 @@
 
 namespace {
 
-enum { kNickSize = 1024 };
+enum { kNickSize = 1024, kSymbolsSize = kMaxStatusModes + 1 };
 
 const char kNamesReplyProperty[] = "TalvoNamesReplyOpen";
 
-void AddEntry(HWND list, const char* wire)
+// An entry's item data: the count of its status symbols, then its wire form.
+const char* ItemData(HWND list, int index)
 {
-    char shown[kNickSize];
-    ShowNameInCp1251(wire, shown, sizeof shown);
-    const LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)shown);
-    if (index < 0)
-        return;
-    const size_t size = strlen(wire) + 1;
-    char* copy = new char[size];
-    memcpy(copy, wire, size);
-    SendMessageA(list, LB_SETITEMDATA, index, (LPARAM)copy);
+    const LRESULT data = SendMessageA(list, LB_GETITEMDATA, index, 0);
+    return data == LB_ERR || data == 0 ? nullptr : (const char*)data;
 }
 
-void DeleteEntryAt(HWND list, int index)
+// The statuses and the nick of the entry at `index`.
+StatusSet StatusesAt(HWND list, const ServerRules& rules, int index, const char** nick)
 {
-    delete[] (char*)SendMessageA(list, LB_GETITEMDATA, index, 0);
-    SendMessageA(list, LB_DELETESTRING, index, 0);
+    return ReadStatusSet(rules, UserListWireEntry(list, index), nick);
 }
 
-// The entry listed as `wire`, ignoring the case of ASCII letters, or LB_ERR.
-// The box keeps its entries sorted by a case-blind compare of their texts in
-// its own locale; searching by halves reads a few entries where a search
-// from the top reads every one of them, which in a channel of ten thousand
-// makes every departure slow. Names that show alike (letters code page 1251
-// lacks) stand side by side; their wire forms tell them apart.
-// The box took its ANSI texts in the system code page, whatever its locale's
-// own: the compare reads them the same way (LOCALE_USE_CP_ACP), or under a
-// user locale of another code page its order is not the box's.
-LRESULT FindEntry(HWND list, const char* wire)
+// The first index whose entry does not come before an entry of these
+// statuses and nick; with `past`, the first whose entry comes after it.
+int BoundOf(HWND list, const ServerRules& rules, StatusSet statuses, const char* nick, bool past)
 {
-    if (!wire[0])
-        return LB_ERR;
-    char shown[kNickSize];
-    ShowNameInCp1251(wire, shown, sizeof shown);
-    const LCID locale = (LCID)SendMessageA(list, LB_GETLOCALE, 0, 0);
-    char entry[kNickSize];
-    auto compareAt = [&](int index) {
-        // Entries added here always fit; one that would not is never read.
-        if (SendMessageA(list, LB_GETTEXTLEN, index, 0) >= (LRESULT)sizeof entry)
-            return CSTR_GREATER_THAN;
-        SendMessageA(list, LB_GETTEXT, index, (LPARAM)entry);
-        return CompareStringA(locale, NORM_IGNORECASE | LOCALE_USE_CP_ACP, entry, -1, shown, -1);
-    };
     int low = 0;
     int high = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-    const int count = high;
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        if (compareAt(middle) == CSTR_LESS_THAN)
+        const char* listedNick;
+        const StatusSet listed = StatusesAt(list, rules, middle, &listedNick);
+        const int order = CompareMembers(rules, listed, listedNick, statuses, nick);
+        if (order < 0 || (past && order == 0))
             low = middle + 1;
         else
             high = middle;
     }
-    for (int index = low; index < count && compareAt(index) == CSTR_EQUAL; ++index) {
-        if (EqualsIgnoringAsciiCase(UserListWireEntry(list, index), wire))
-            return index;
-    }
-    return LB_ERR;
+    return low;
 }
 
-// Deletes the entry listed as `wire`, ignoring the case of ASCII letters.
-bool DeleteEntry(HWND list, const char* wire)
+int InsertEntry(HWND list, const ServerRules& rules, StatusSet statuses, const char* nick)
 {
-    const LRESULT index = FindEntry(list, wire);
-    if (index == LB_ERR)
-        return false;
-    DeleteEntryAt(list, (int)index);
-    return true;
+    char symbols[kSymbolsSize];
+    WriteStatusSymbols(rules, statuses, symbols, sizeof symbols);
+    char wire[kNickSize];
+    const size_t symbolCount = strlen(symbols);
+    snprintf(wire, sizeof wire, "%s%s", symbols, nick);
+    // Only the highest status shows, as in other clients' lists.
+    char text[kNickSize];
+    snprintf(text, sizeof text, "%.1s%s", symbols, nick);
+    char shown[kNickSize];
+    ShowNameInCp1251(text, shown, sizeof shown);
+
+    const int place = BoundOf(list, rules, statuses, nick, true);
+    const LRESULT index = SendMessageA(list, LB_INSERTSTRING, place, (LPARAM)shown);
+    if (index < 0)
+        return -1;
+    const size_t size = strlen(wire) + 1;
+    char* data = new char[size + 1];
+    data[0] = (char)symbolCount;
+    memcpy(data + 1, wire, size);
+    SendMessageA(list, LB_SETITEMDATA, index, (LPARAM)data);
+    return (int)index;
+}
+
+// Takes a NAMES word or an entry: its symbols in any order, then the nick.
+void AddEntry(HWND list, const ServerRules& rules, const char* entry)
+{
+    const char* nick;
+    const StatusSet statuses = ReadStatusSet(rules, entry, &nick);
+    InsertEntry(list, rules, statuses, nick);
+}
+
+void DeleteEntryAt(HWND list, int index)
+{
+    delete[] ItemData(list, index);
+    SendMessageA(list, LB_DELETESTRING, index, 0);
+}
+
+// The entry of the nick, whatever its symbols, or -1. The list is in order:
+// the nick is searched by halves among the entries of each rank in turn,
+// which reads a few entries where a search from the top reads every one, and
+// in a channel of ten thousand would make every departure slow.
+int FindEntry(HWND list, const ServerRules& rules, const char* nick)
+{
+    const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const int ranks = (int)strlen(rules.statusSymbols);
+    for (int rank = 0; rank <= ranks; ++rank) {
+        const StatusSet statuses = rank < ranks ? 1u << rank : 0;
+        const int index = BoundOf(list, rules, statuses, nick, false);
+        if (index >= count)
+            continue;
+        const char* listedNick;
+        const StatusSet listed = StatusesAt(list, rules, index, &listedNick);
+        if (CompareMembers(rules, listed, listedNick, statuses, nick) == 0)
+            return index;
+    }
+    return -1;
 }
 
 } // namespace
 
 const char* UserListWireEntry(HWND list, int index)
 {
-    const LRESULT data = SendMessageA(list, LB_GETITEMDATA, index, 0);
-    return data == LB_ERR || data == 0 ? "" : (const char*)data;
+    const char* data = ItemData(list, index);
+    return data ? data + 1 : "";
 }
 
-const char* NickOfUserListEntry(const char* entry)
+const char* UserListNick(HWND list, int index)
 {
-    return entry[0] == '@' || entry[0] == '+' ? entry + 1 : entry;
+    const char* data = ItemData(list, index);
+    return data ? data + 1 + data[0] : "";
 }
 
 void CIrcClient::ClearUserList()
@@ -107,7 +132,7 @@ void CIrcClient::ClearUserList()
     HWND list = GetControl(IDC_USER_LIST);
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; ++i)
-        delete[] (char*)SendMessageA(list, LB_GETITEMDATA, i, 0);
+        delete[] ItemData(list, i);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
 }
 
@@ -133,7 +158,7 @@ void CIrcClient::AddUserNames(const char* names)
     // A trailing space ends the list; two spaces in a row give an empty entry.
     while (words.Remainder()[0] != '\0') {
         words.Next(name, sizeof name);
-        AddEntry(list, name);
+        AddEntry(list, Rules(), name);
     }
 }
 
@@ -148,28 +173,64 @@ void CIrcClient::AddUser(const char* nick)
     } else {
         WordReader(nick).Next(name, sizeof name);
     }
-    AddEntry(list, name);
+    AddEntry(list, Rules(), name);
 }
 
-void CIrcClient::RemoveUser(const char* nick)
+bool CIrcClient::RemoveUser(const char* nick, char* symbols, size_t size)
 {
     HWND list = GetControl(IDC_USER_LIST);
     char name[kNickSize];
     WordReader(nick).Next(name, sizeof name);
-    char prefixed[kNickSize];
+    CopyText(symbols, size, "");
+    const int index = FindEntry(list, Rules(), name);
+    if (index < 0)
+        return false;
+    const char* data = ItemData(list, index);
+    if (data)
+        snprintf(symbols, size, "%.*s", (int)data[0], data + 1);
+    DeleteEntryAt(list, index);
+    return true;
+}
 
-    if (DeleteEntry(list, name)) {
-        m_nickPrefix = ' ';
+// The next AddUser lists an operator's nick with '@' again.
+void CIrcClient::RemoveUser(const char* nick)
+{
+    char symbols[kSymbolsSize];
+    const bool listed = RemoveUser(nick, symbols, sizeof symbols);
+    m_nickPrefix = strchr(symbols, '@') ? '@' : listed && !symbols[0] ? ' ' : '+';
+}
+
+bool CIrcClient::HoldsStatus(const char* nick, char symbol) const
+{
+    HWND list = GetControl(IDC_USER_LIST);
+    const int rank = StatusRank(Rules(), symbol);
+    const int index = FindEntry(list, Rules(), nick);
+    if (rank < 0 || index < 0)
+        return false;
+    const char* listedNick;
+    return (StatusesAt(list, Rules(), index, &listedNick) & 1u << rank) != 0;
+}
+
+// The entry moves to its new place; a selected one stays selected.
+void CIrcClient::SetUserStatus(const char* nick, char symbol, bool held)
+{
+    const int rank = StatusRank(Rules(), symbol);
+    HWND list = GetControl(IDC_USER_LIST);
+    const int index = FindEntry(list, Rules(), nick);
+    if (rank < 0 || index < 0)
         return;
-    }
-    snprintf(prefixed, sizeof prefixed, "@%s", name);
-    if (DeleteEntry(list, prefixed)) {
-        m_nickPrefix = '@';
+    char listedNick[kNickSize];
+    const char* nickPart;
+    const StatusSet before = StatusesAt(list, Rules(), index, &nickPart);
+    CopyText(listedNick, sizeof listedNick, nickPart);
+    const StatusSet after = held ? before | 1u << rank : before & ~(1u << rank);
+    if (after == before)
         return;
-    }
-    m_nickPrefix = '+';
-    snprintf(prefixed, sizeof prefixed, "+%s", name);
-    DeleteEntry(list, prefixed);
+    const bool selected = SendMessageA(list, LB_GETCURSEL, 0, 0) == index;
+    DeleteEntryAt(list, index);
+    const int place = InsertEntry(list, Rules(), after, listedNick);
+    if (selected && place >= 0)
+        SendMessageA(list, LB_SETCURSEL, place, 0);
 }
 
 bool CIrcClient::NotInUserList(const char* text) const

@@ -3,7 +3,8 @@
 
 talvo_host_program(replay tools/replay.cpp)
 # The judge frames and parses the transcript as the client does.
-target_sources(replay PRIVATE net/line_assembler.cpp protocol/line_parser.cpp protocol/tokens.cpp protocol/words.cpp)
+target_sources(replay PRIVATE net/line_assembler.cpp protocol/line_parser.cpp protocol/message_tags.cpp
+               protocol/tokens.cpp protocol/words.cpp)
 
 set(HOSTILE_DIR ${PROJECT_SOURCE_DIR}/tests/hostile)
 file(GLOB_RECURSE HOSTILE_TRANSCRIPTS CONFIGURE_DEPENDS ${HOSTILE_DIR}/*.irc)

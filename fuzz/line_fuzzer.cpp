@@ -19,6 +19,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -147,17 +148,55 @@ void CheckWrittenOnlyTo(const CRecordingWindow& window, size_t from, const std::
         Expect(window.printed[i].conversation == expected);
 }
 
-// Every entry of `before` marked `mark` (or any, for 0) is still listed.
-void CheckKept(const std::vector<std::string>& before, const std::vector<std::string>& after, char mark)
+// Every entry of `before` is still listed.
+void CheckKept(const std::vector<std::string>& before, const std::vector<std::string>& after)
 {
     std::vector<std::string> left = after;
     for (const std::string& entry : before) {
-        if (mark != 0 && entry[0] != mark)
-            continue;
         const auto found = std::find(left.begin(), left.end(), entry);
         Expect(found != left.end());
         left.erase(found);
     }
+}
+
+// The symbols listed for each nick, all its entries together.
+std::map<std::string, std::string> SymbolsByNick(const ServerRules& rules, const std::vector<std::string>& users)
+{
+    std::map<std::string, std::string> symbols;
+    for (const std::string& entry : users) {
+        const char* nick = SkipStatusSymbols(rules, entry.c_str());
+        symbols[nick] += entry.substr(0, nick - entry.c_str());
+    }
+    return symbols;
+}
+
+// Every entry of `entries` holds only symbols that `others` list for its nick.
+void CheckHeldBy(const ServerRules& rules, const std::vector<std::string>& entries,
+                 const std::vector<std::string>& others)
+{
+    std::map<std::string, std::string> held = SymbolsByNick(rules, others);
+    for (const std::string& entry : entries) {
+        const char* nick = SkipStatusSymbols(rules, entry.c_str());
+        for (const char* symbol = entry.c_str(); symbol < nick; ++symbol)
+            Expect(held[nick].find(*symbol) != std::string::npos);
+    }
+}
+
+// A MODE line lists no member and removes none; one that only gives
+// statuses takes none away, and one that only takes gives none: "-o" keeps
+// a member's other symbols.
+void CheckModeLine(const ServerRules& rules, const std::vector<std::string>& before,
+                   const std::vector<std::string>& after, const char* modes)
+{
+    const std::map<std::string, std::string> nicksBefore = SymbolsByNick(rules, before);
+    const std::map<std::string, std::string> nicksAfter = SymbolsByNick(rules, after);
+    Expect(before.size() == after.size() && nicksBefore.size() == nicksAfter.size());
+    for (auto b = nicksBefore.begin(), a = nicksAfter.begin(); b != nicksBefore.end(); ++b, ++a)
+        Expect(b->first == a->first);
+    if (!strchr(modes, '-'))
+        CheckHeldBy(rules, before, after);
+    if (modes[0] == '-' && !strchr(modes, '+'))
+        CheckHeldBy(rules, after, before);
 }
 
 void CheckRules(const CRecordingWindow& window, const Before& before, const ParsedLine& line)
@@ -178,11 +217,11 @@ void CheckRules(const CRecordingWindow& window, const Before& before, const Pars
     if (command == "332")
         CheckWrittenOnlyTo(window, before.printed, before.channel);
     if (numeric != 0 && ClassifyNumeric(numeric) == NumericKind::Names && before.namesOpen)
-        CheckKept(before.users, window.users, 0);
+        CheckKept(before.users, window.users);
     char mode[1024];
     WordReader(line.rest).Next(mode, sizeof mode);
-    if (EqualsIgnoringAsciiCase(line.command, "MODE") && strcmp(mode, "-o") == 0)
-        CheckKept(before.users, window.users, '+');
+    if (EqualsIgnoringAsciiCase(line.command, "MODE"))
+        CheckModeLine(window.rules, before.users, window.users, mode);
     // A talk's partner joining or leaving is told in the talk once.
     if ((command == "JOIN" || command == "QUIT") && before.senderLines != SIZE_MAX) {
         const RecordedConversation* talk = window.Find(line.sender);

@@ -1,12 +1,13 @@
 // The recorded window: conversations as names, each printed line walked
 // through the module's own formatting into a checked control, the user list
-// as the list box keeps it (case-blind removal, exact lookup), sent lines as
-// they were given.
+// as the list box keeps it (ranked, nicks compared by the server's case
+// mapping), sent lines as they were given.
 #include "recording_window.h"
 
 #include "checked_output.h"
 #include "output/received_text.h"
 #include "protocol/local_time.h"
+#include "protocol/member_status.h"
 #include "protocol/numeric_time.h"
 #include "protocol/tokens.h"
 #include "protocol/words.h"
@@ -14,6 +15,8 @@
 #include <stdint.h>
 #include <string.h>
 #include <time.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,6 +49,7 @@ void LocalTimeText(int64_t seconds, char* text, size_t size)
 CRecordingWindow::CRecordingWindow(const char* ownNick, const char* serverName, const char* channelName)
     : nick(ownNick), server(serverName), channel(channelName), userNick(ownNick)
 {
+    ResetServerRules(rules);
 }
 
 void CRecordingWindow::SetChannelName(const char* name)
@@ -177,11 +181,34 @@ void CRecordingWindow::PrintLineArgs(Conversation* conversation, const char* for
         conversations[index].lines.push_back(shown);
 }
 
-void CRecordingWindow::AddUser(const char* entry)
+void CRecordingWindow::InsertUser(const char* entry)
 {
-    if (users.size() < kMaxUsers)
-        users.push_back(FirstWord(entry));
+    if (users.size() >= kMaxUsers)
+        return;
+    const char* nick;
+    const StatusSet statuses = ReadStatusSet(rules, entry, &nick);
+    char symbols[kMaxStatusModes + 1];
+    WriteStatusSymbols(rules, statuses, symbols, sizeof symbols);
+    // As the list box: after every entry that comes before it or with it.
+    auto comesBefore = [&](const char* name, const std::string& user) {
+        const char* listedNick;
+        const StatusSet listed = ReadStatusSet(rules, user.c_str(), &listedNick);
+        return CompareMembers(rules, statuses, name, listed, listedNick) < 0;
+    };
+    const auto place = std::upper_bound(users.begin(), users.end(), nick, comesBefore);
+    users.insert(place, std::string(symbols) + nick);
 }
+
+int CRecordingWindow::FindUser(const char* nick) const
+{
+    for (size_t i = 0; i < users.size(); ++i) {
+        if (EqualsFolded(rules.caseMapping, SkipStatusSymbols(rules, users[i].c_str()), nick))
+            return (int)i;
+    }
+    return -1;
+}
+
+void CRecordingWindow::AddUser(const char* entry) { InsertUser(FirstWord(entry).c_str()); }
 
 void CRecordingWindow::AddUserNames(const char* names)
 {
@@ -189,32 +216,49 @@ void CRecordingWindow::AddUserNames(const char* names)
     char name[kNickSize];
     while (words.Remainder()[0] != '\0' && users.size() < kMaxUsers) {
         words.Next(name, sizeof name);
-        users.push_back(name);
+        InsertUser(name);
     }
 }
 
-// As the list box: the plain entry first, then the operator's, then the voiced one.
-bool CRecordingWindow::RemoveUser(const char* nick)
+bool CRecordingWindow::RemoveUser(const char* nick, char* symbols, size_t size)
 {
-    const std::string name = FirstWord(nick);
-    for (const std::string& form : { name, "@" + name, "+" + name }) {
-        for (size_t i = 0; i < users.size(); ++i) {
-            if (EqualsIgnoringAsciiCase(users[i].c_str(), form.c_str())) {
-                users.erase(users.begin() + i);
-                return form[0] == '@' && form != name;
-            }
-        }
-    }
-    return false;
+    CopyText(symbols, size, "");
+    const int index = FindUser(FirstWord(nick).c_str());
+    if (index < 0)
+        return false;
+    const std::string& entry = users[index];
+    const size_t count = SkipStatusSymbols(rules, entry.c_str()) - entry.c_str();
+    CopyText(symbols, size, entry.substr(0, count).c_str());
+    users.erase(users.begin() + index);
+    return true;
 }
 
-bool CRecordingWindow::IsListed(const char* entry) const
+bool CRecordingWindow::HoldsStatus(const char* nick, char symbol) const
 {
-    for (const std::string& user : users) {
-        if (user == entry)
-            return true;
-    }
-    return false;
+    const int rank = StatusRank(rules, symbol);
+    const int index = FindUser(nick);
+    if (rank < 0 || index < 0)
+        return false;
+    const char* listedNick;
+    return (ReadStatusSet(rules, users[index].c_str(), &listedNick) & 1u << rank) != 0;
+}
+
+void CRecordingWindow::SetUserStatus(const char* nick, char symbol, bool held)
+{
+    const int rank = StatusRank(rules, symbol);
+    const int index = FindUser(nick);
+    if (rank < 0 || index < 0)
+        return;
+    const char* listedNick;
+    const StatusSet before = ReadStatusSet(rules, users[index].c_str(), &listedNick);
+    const StatusSet after = held ? before | 1u << rank : before & ~(1u << rank);
+    if (after == before)
+        return;
+    char symbols[kMaxStatusModes + 1];
+    WriteStatusSymbols(rules, after, symbols, sizeof symbols);
+    const std::string entry = symbols + std::string(listedNick);
+    users.erase(users.begin() + index);
+    InsertUser(entry.c_str());
 }
 
 bool CRecordingWindow::OpenNamesReply()

@@ -46,8 +46,9 @@ public:
 
     void AddUser(const char* entry) override;
     void AddUserNames(const char* names) override;
-    bool RemoveUser(const char* nick) override;
-    bool IsListed(const char* entry) const override;
+    bool RemoveUser(const char* nick, char* symbols, size_t size) override;
+    bool HoldsStatus(const char* nick, char symbol) const override;
+    void SetUserStatus(const char* nick, char symbol, bool held) override;
     void ClearUserList() override { users.clear(); }
     bool OpenNamesReply() override;
     void CloseNamesReply() override { namesOpen = false; }
@@ -56,6 +57,8 @@ public:
     bool SendPacedAnswer(const char* answer) override;
     bool IsRegistered() const override { return registered; }
     void OnWelcome() override { registered = true; }
+    const ServerRules& Rules() const override { return rules; }
+    void ReadServerRules(const char* params) override { ::ReadServerRules(rules, params); }
     void OnNotRegistered(const char*) override {}
     int64_t PingSendTime(int slot) const override;
     bool IsReconnect() const override { return reconnect; }
@@ -85,10 +88,11 @@ public:
     std::vector<RecordedConversation> conversations;  // in the order opened; closed ones stay
     int selected = -1;
     std::vector<RecordedLine> printed;
-    std::vector<std::string> users;
+    std::vector<std::string> users;  // wire entries ("@+anna"), in the list's order
     std::vector<std::string> sent;  // as given, CR LF included
     std::map<int, int64_t> pingTimes;
     std::string dropReason;  // a registered session's ERROR: it makes its link again
+    ServerRules rules;  // the defaults until a 005 says otherwise
     int sounds = 0;
     bool soundOn = true;
     bool ownLinePending = false;
@@ -109,4 +113,8 @@ public:
 
 private:
     void CloseAllButServer();
+    // Lists an entry, its symbols in any order, at its place.
+    void InsertUser(const char* entry);
+    // The index of the nick's entry, whatever its symbols; -1 for none.
+    int FindUser(const char* nick) const;
 };

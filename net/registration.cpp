@@ -31,6 +31,7 @@ void CServerConnection::OnWelcome()
 void CServerConnection::ForgetRegistration()
 {
     m_welcomed = false;
+    ResetServerRules(m_rules);
     m_refusedServicesLogin = m_refusedJoin = false;
     m_caps = CCapNegotiation();
 }

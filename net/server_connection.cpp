@@ -61,6 +61,7 @@ CServerConnection::CServerConnection(HWND window, IConnectionEvents& events, con
       m_linesWaited(false), m_answersFullAt(0), m_szHost()
 {
     CopyText(m_szHost, sizeof m_szHost, host);
+    ResetServerRules(m_rules);
 }
 
 // Without the socket library there is no connection, and no reference of

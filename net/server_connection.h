@@ -10,6 +10,7 @@
 #include "net/connection_events.h"
 #include "net/window_messages.h"
 #include "protocol/capabilities.h"
+#include "protocol/server_rules.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -70,6 +71,10 @@ public:
     void OnWelcome();
     bool IsRegistered() const { return m_welcomed; }
     void ForgetRegistration();
+    // What the server announced of its rules (ISUPPORT); the defaults
+    // until it does.
+    const ServerRules& Rules() const { return m_rules; }
+    void ReadRules(const char* params) { ReadServerRules(m_rules, params); }
     // What this link negotiated with the server (CAP, SASL).
     CCapNegotiation& Capabilities() { return m_caps; }
     // CTCP answers are paced per connection (net/send_line.cpp): false
@@ -137,6 +142,7 @@ private:
     bool m_welcomed;
     bool m_refusedServicesLogin;
     bool m_refusedJoin;
+    ServerRules m_rules;
     CCapNegotiation m_caps;
     // The last flush left lines waiting: their end is told when none are left.
     bool m_linesWaited;

@@ -3,6 +3,8 @@
 // its connection. No Windows types: the handlers build natively too.
 #pragma once
 
+#include "protocol/server_rules.h"
+
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
@@ -47,15 +49,19 @@ public:
     }
     virtual void EnableInput(bool enable) = 0;
 
-    // The channel's user list: entries are nicks, some marked '@' (operator)
-    // or '+' (voiced). AddUser takes the entry's first word.
+    // The channel's user list: entries are nicks, each after the status
+    // symbols of the server's PREFIX its member holds ("@+anna"), ordered by
+    // the highest status, then by nick. AddUser takes the entry's first word;
+    // the other operations compare nicks by the server's case mapping.
     virtual void AddUser(const char* entry) = 0;
     virtual void AddUserNames(const char* names) = 0;
-    // Removes the nick's entry whatever its mark, ignoring the case of ASCII
-    // letters; true when it was an operator's.
-    virtual bool RemoveUser(const char* nick) = 0;
-    // The list holds exactly this entry, mark and case alike.
-    virtual bool IsListed(const char* entry) const = 0;
+    // Removes the nick's entry whatever its symbols; `symbols` gets those it
+    // held, highest first. False, and "" in `symbols`, when not listed.
+    virtual bool RemoveUser(const char* nick, char* symbols, size_t size) = 0;
+    virtual bool HoldsStatus(const char* nick, char symbol) const = 0;
+    // Gives a listed member one status symbol or takes it away, keeping the
+    // others.
+    virtual void SetUserStatus(const char* nick, char symbol, bool held) = 0;
     virtual void ClearUserList() = 0;
     // One NAMES reply is a run of 353 lines closed by 366. True for the
     // run's first line.
@@ -68,6 +74,9 @@ public:
     virtual bool SendPacedAnswer(const char* answer) = 0;
     // The welcome (001) has come on this connection.
     virtual bool IsRegistered() const = 0;
+    // What the server announced of its rules (005); the defaults until then.
+    virtual const ServerRules& Rules() const = 0;
+    virtual void ReadServerRules(const char* params) = 0;
     // Commands the server refused before its welcome (451) go out again after it.
     virtual void OnWelcome() = 0;
     virtual void OnNotRegistered(const char* rest) = 0;

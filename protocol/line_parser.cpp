@@ -1,5 +1,6 @@
 #include "protocol/line_parser.h"
 
+#include "protocol/message_tags.h"
 #include "protocol/tokens.h"
 
 #include <string.h>
@@ -20,11 +21,13 @@ bool ParseLine(const char* line, ParsedLine& parsed)
     char* lineFeed = strchr(text, '\n');
     if (lineFeed)
         *lineFeed = '\0';
-    if (text[0] == '\0')
+    // Tags are read by no one: the line is handled as it would be without them.
+    const char* body = SkipTagSection(text);
+    if (body[0] == '\0')
         return false;
 
     char* const tokens[3] = { parsed.token1, parsed.token2, parsed.token3 };
-    SplitTokens(text, tokens, kTokenSize, 3, parsed.args, kArgsSize);
+    SplitTokens(body, tokens, kTokenSize, 3, parsed.args, kArgsSize);
 
     parsed.sender[0] = '\0';
     parsed.target = "";
@@ -32,7 +35,7 @@ bool ParseLine(const char* line, ParsedLine& parsed)
     parsed.hasPrefix = parsed.token1[0] == ':';
 
     if (!parsed.hasPrefix) {
-        memcpy(parsed.text, text, sizeof text);
+        CopyText(parsed.text, sizeof parsed.text, body);
         char* space = strchr(parsed.text, ' ');
         parsed.command = parsed.text;
         parsed.params = "";

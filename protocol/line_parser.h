@@ -24,8 +24,9 @@ struct ParsedLine {
     char text[kLineTextSize];  // the line, cut at its first space (command storage)
 };
 
-// Fills `parsed` from one received line. Returns false when the line is to
-// be ignored (empty, or empty before its first line feed).
+// Fills `parsed` from one received line, less its message tags. Returns
+// false when the line is to be ignored (empty, empty before its first line
+// feed, or nothing but tags).
 bool ParseLine(const char* line, ParsedLine& parsed);
 
 // Lines from this service nick are ignored entirely.

@@ -24,51 +24,57 @@ bool IsSelectedTab(const IChatWindow& window, const char* name)
     return strcmp(window.SelectedConversationName(), name) == 0;
 }
 
-// Only a nick change carries an operator's mark from the removed nick to the
-// added one; a voiced user's new nick is listed plain.
-void AddRenamedUser(IChatWindow& window, bool wasOperator, const char* nick)
+enum { kSymbolsSize = kMaxStatusModes + 1 };
+
+void RemoveMember(IChatWindow& window, const char* nick)
 {
+    char symbols[kSymbolsSize];
+    window.RemoveUser(nick, symbols, sizeof symbols);
+}
+
+// A nick change keeps every status symbol the member held.
+void RenameMember(IChatWindow& window, const char* oldNick, const char* newNick)
+{
+    char symbols[kSymbolsSize];
+    window.RemoveUser(oldNick, symbols, sizeof symbols);
     char entry[kNickSize];
-    snprintf(entry, sizeof entry, "%s%s", wasOperator ? "@" : "", nick);
+    snprintf(entry, sizeof entry, "%s%s", symbols, newNick);
     window.AddUser(entry);
 }
 
-// The channel modes that change the user list: each sets or clears one mark.
-struct MarkMode {
-    const char* word;
-    char mark;
-    bool sets;
-};
-
-const MarkMode kMarkModes[] = {
-    { "+v", '+', true },
-    { "-v", '+', false },
-    { "+o", '@', true },
-    { "-o", '@', false },
-};
-
-// Applies a mark mode to the list. False when the mode changes nothing the
-// user should hear of: the mark is already there.
-bool ApplyMarkMode(IChatWindow& window, const char* word, const char* nick)
+// Applies a channel MODE line's changes ("+qo-v a b c") to the user list:
+// each status mode of PREFIX to the member its parameter names; any other
+// mode that takes a parameter (CHANMODES) consumes its own. False when the
+// line changes nothing the user should hear of: every change gives a member
+// a status already held.
+bool ApplyModes(IChatWindow& window, const char* modes, const char* parameters)
 {
-    for (const MarkMode& mode : kMarkModes) {
-        if (strcmp(word, mode.word) != 0)
+    const ServerRules& rules = window.Rules();
+    WordReader words(parameters);
+    char parameter[kNickSize];
+    bool given = true;
+    int changes = 0;
+    int alreadyHeld = 0;
+    for (const char* mode = modes; *mode != '\0'; ++mode) {
+        if (*mode == '+' || *mode == '-') {
+            given = *mode == '+';
             continue;
-        char marked[kNickSize];
-        snprintf(marked, sizeof marked, "%c%s", mode.mark, nick);
-        const bool listed = window.IsListed(marked);
-        if (mode.sets) {
-            if (listed)
-                return false;
-            window.RemoveUser(nick);
-            window.AddUser(marked);
-        } else if (listed) {
-            window.RemoveUser(marked);
-            window.AddUser(nick);
         }
-        return true;
+        ++changes;
+        if (!ModeTakesParameter(rules, *mode, given))
+            continue;
+        words.Next(parameter, sizeof parameter);
+        const char symbol = StatusSymbolOfMode(rules, *mode);
+        // Some servers (inspircd) send the last parameter as a trailing one, ":nick".
+        const char* nick = SkipOne(parameter, ':');
+        if (!symbol || !nick[0])
+            continue;
+        if (given && window.HoldsStatus(nick, symbol))
+            ++alreadyHeld;
+        else
+            window.SetUserStatus(nick, symbol, given);
     }
-    return true;
+    return changes == 0 || alreadyHeld < changes;
 }
 
 } // namespace
@@ -98,7 +104,7 @@ void OnPart(IChatWindow& window, const ParsedLine& line, Conversation* conversat
 {
     if (IsOwnNick(window, line.sender))
         return;
-    window.RemoveUser(line.sender);
+    RemoveMember(window, line.sender);
     window.PrintLine(conversation, "\r\n%s*** %s уходит", COLOUR_CONNECTION, line.sender);
 }
 
@@ -107,7 +113,7 @@ void OnQuit(IChatWindow& window, const ParsedLine& line, Conversation* conversat
     // The quit message's first word is the line's target, hence lowercased.
     window.PrintLine(conversation, "\r\n%s*** %s (%s %s) выходит", COLOUR_CONNECTION, line.sender,
                      line.target, line.rest);
-    window.RemoveUser(line.sender);
+    RemoveMember(window, line.sender);
     window.ShowSelectedConversation();
 
     Conversation* talk = window.FindConversation(line.sender);
@@ -127,7 +133,7 @@ void OnKick(IChatWindow& window, const ParsedLine& line, Conversation* conversat
     if (!IsOwnNick(window, victim)) {
         window.PrintLine(conversation, "\r\n%s*** %s был выкинут с канал пользователем %s",
                          COLOUR_CONNECTION, victim, line.sender);
-        window.RemoveUser(victim);
+        RemoveMember(window, victim);
         return;
     }
 
@@ -148,16 +154,14 @@ void OnNick(IChatWindow& window, const ParsedLine& line, Conversation* conversat
     const char* newNick = line.target;
     if (IsOwnNick(window, line.sender)) {
         window.PrintLine(conversation, "\r\n%s*** теперь твой ник %s", COLOUR_EVENT, newNick);
-        const bool wasOperator = window.RemoveUser(window.OwnNick());
+        RenameMember(window, window.OwnNick(), newNick);
         window.ChangeOwnNick(newNick);
-        AddRenamedUser(window, wasOperator, newNick);
         return;
     }
 
-    const bool wasOperator = window.RemoveUser(line.sender);
     window.PrintLine(conversation, "\r\n%s*** %s теперь известен как %s", COLOUR_EVENT, line.sender,
                      newNick);
-    AddRenamedUser(window, wasOperator, newNick);
+    RenameMember(window, line.sender, newNick);
     // A private tab keeps the old nick as its name: typing there would
     // address a nick nobody has any more.
     const bool talksToOldNick = IsSelectedTab(window, line.sender) && window.FindConversation(line.sender);
@@ -173,13 +177,12 @@ void OnMode(IChatWindow& window, const ParsedLine& line, Conversation* conversat
     WordReader words(line.rest);
     char mode[kNickSize];
     words.Next(mode, sizeof mode);
-    // Some servers (inspircd) send the nick as a trailing parameter, ":nick".
     const char* parameter = SkipOne(words.Remainder(), ':');
     if (!parameter[0]) {
         window.PrintLine(conversation, "\r\n%s*** ChanServ sets mode: %s", COLOUR_EVENT, mode);
         return;
     }
-    if (!ApplyMarkMode(window, mode, parameter))
+    if (!ApplyModes(window, mode, words.Remainder()))
         return;
     window.PrintLine(conversation, "\r\n%s*** ChanServ sets mode: %s %s", COLOUR_EVENT, mode, parameter);
 }

@@ -15,6 +15,7 @@ namespace {
 
 enum {
     kWelcome = 1,
+    kSupported = 5,
     kNotRegistered = 451,
     kPasswordMismatch = 464,
     kBannedHere = 465,
@@ -132,6 +133,8 @@ void OnNumericReply(IChatWindow& window, int numeric, const ParsedLine& line, Co
 
     if (numeric == kWelcome)
         window.OnWelcome();
+    else if (numeric == kSupported)
+        window.ReadServerRules(line.rest);
     else if (numeric == kNotRegistered)
         window.OnNotRegistered(line.rest);
     // Coming back would be refused the same way: the session ends.

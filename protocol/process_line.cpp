@@ -5,6 +5,7 @@
 #include "protocol/chat_window.h"
 #include "protocol/line_handlers.h"
 #include "protocol/line_parser.h"
+#include "protocol/message_tags.h"
 #include "protocol/received_encoding.h"
 #include "protocol/tokens.h"
 #include "protocol/wire_text.h"
@@ -72,8 +73,9 @@ void HandleReceivedLine(IChatWindow& window, char* text, size_t capacity)
     Conversation* server = window.FindConversation(window.ServerName());
 
     // Names keep their wire bytes; what the handlers print of the line is
-    // shown in the line's encoding.
-    CReceivedTextScope encoding(JudgeReceivedLine(text, capacity));
+    // shown in the line's encoding, on which its tags have no say.
+    char* body = text + (SkipTagSection(text) - text);
+    CReceivedTextScope encoding(JudgeReceivedLine(body, capacity - (size_t)(body - text)));
     ParsedLine line;
     if (!ParseLine(text, line))
         return;

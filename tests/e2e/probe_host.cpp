@@ -430,7 +430,7 @@ std::string DoubleClickUser(size_t window, const std::string& nick)
     const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
         std::string entry = ListEntry(list, i);
-        entry.erase(0, entry.find_first_not_of("@+"));
+        entry.erase(0, entry.find_first_not_of("~&@%+"));
         if (entry != wanted)
             continue;
         SendMessageA(list, LB_SETCURSEL, i, 0);

@@ -424,10 +424,10 @@ def irssi(s):
                   answer is not None and re.fullmatch(rb":trader!\S+ NOTICE wirepeer :\x01PING 1234567890 42\x01",
                                                       answer), answer)
 
-    # The list shows one mark: a voice given to an operator replaces the '@',
-    # and taking the operator's status from a voiced user changes nothing.
+    # The list shows the highest status held: a voice given to an operator
+    # shows once the operator's status is taken away.
     for mode, users in (("+o", ["@opirssi", "@trader"]), ("-o", ["@opirssi", "trader"]),
-                        ("+o", ["@opirssi", "@trader"]), ("+v", ["@opirssi", "+trader"]),
+                        ("+o", ["@opirssi", "@trader"]), ("+v", ["@opirssi", "@trader"]),
                         ("-o", ["@opirssi", "+trader"]), ("-v", ["@opirssi", "trader"])):
         op.type(f"/mode {CHANNEL} {mode} trader")
         s.wait(probe, 0, f"{mode} on trader: the list reads {users}",

@@ -211,6 +211,27 @@ def encoding():
     yield "cut-inside-letters", lines(*(say + b"a" * pad + letters for pad in range(4)))
 
 
+def tags():
+    """Message tags on every kind of line the window handles, each shown and
+    answered as the same line without its tags, no tag's text shown."""
+    sections = [b"time=2026-12-09T06:00:00.000Z;msgid=TAGSHOWN1", b"account=alice;+draft/reply=TAGSHOWN\\s2\\:x",
+                b"+example.com/TAGSHOWN3=\\\\;empty=;bare", b""]
+    bob = b":bob!b@example.net"
+    untagged = [SERVER + b" 332 tester #marketbay :the topic",
+                SERVER + b" 353 tester = #marketbay :@op +voiced plain tester",
+                SERVER + b" 366 tester #marketbay :End of /NAMES list.", ALICE + b" PRIVMSG tester :hello you",
+                ALICE + b" NOTICE tester :a notice", ALICE + b" PRIVMSG tester :\x01VERSION\x01",
+                ALICE + b" PRIVMSG #marketbay :\x01ACTION waves\x01", bob + b" JOIN :#marketbay", bob + b" NICK :robert",
+                b":op!o@h MODE #marketbay +o robert", b":op!o@h KICK #marketbay robert :bye",
+                b":carol!c@h JOIN :#marketbay", b":carol!c@h PART #marketbay :leaving", b":dave!d@h JOIN :#marketbay",
+                b":dave!d@h QUIT :gone", b"PING :tagged-ping"]
+    tagged = [b"@" + sections[i % len(sections)] + b" " + line for i, line in enumerate(untagged)]
+    # Tags that are not UTF-8 have no say on the text's encoding.
+    cp1251_tags = b"@k=\xff\xfeTAGSHOWN4 " + ALICE + b" PRIVMSG #marketbay :" + "привет, канал".encode()
+    huge = b"@+example.com/TAGSHOWN5=" + b"h" * 8000 + b" " + ALICE + b" PRIVMSG #marketbay :after huge tags"
+    yield "every-kind", lines(*tagged, cp1251_tags, huge, b"@a=TAGSHOWN6;c", b"@TAGSHOWN7=1 ")
+
+
 def escaped(text):
     """An expectation's text: UTF-8, control bytes and '\\' as \\xNN."""
     return "".join("\\x%02x" % ord(c) if ord(c) < 0x20 or c == "\\" else c for c in text)
@@ -301,10 +322,22 @@ EXPECTATIONS = {
                             ("shows", CHANNEL_TAB, "<x> a" + "\u0301" * 4 + " stack"),
                             ("shows", CHANNEL_TAB, "<x> e\u0301 kept")],
     "encoding/cut-inside-letters": [("shows", CHANNEL_TAB, "<alice> aaaяяя"), ("lacks", "\ufffd\ufffd")],
+    # Exactly what the same lines without tags show, in order.
+    "tags/every-kind": [("shows", SERVER_TAB, "\n#marketbay @op +voiced plain tester\n"),
+                        ("shows", SERVER_TAB, "\n-alice- a notice"),
+                        ("shows", CHANNEL_TAB, "\n".join([
+                            "*** Тема канала: the topic", "* alice waves", "*** bob приходит",
+                            "*** bob теперь известен как robert", "*** ChanServ sets mode: +o robert",
+                            "*** robert был выкинут с канал пользователем op", "*** carol приходит",
+                            "*** carol уходит", "*** dave приходит", "*** dave (gone ) выходит",
+                            "<alice> привет, канал", "<alice> after huge tags"])),
+                        ("shows", "alice", "\n<alice> hello you\n*** ctcp/version request from alice!a@example.net"),
+                        ("lacks", "TAGSHOWN"), ("lacks", "time="), ("count", "4"), ("lists", "@op"),
+                        ("lists", "+voiced"), ("lists", "plain")],
 }
 
 GROUPS = {"framing": framing, "tokens": tokens, "missing": missing, "numbers": numbers, "ctcp": ctcp,
-          "format": format_codes, "state": state, "encoding": encoding}
+          "format": format_codes, "state": state, "encoding": encoding, "tags": tags}
 
 
 def main():

@@ -75,6 +75,47 @@ TEST(LineAssembler, OverlongLineKeepsItsHeadAndDropsItsTail)
     EXPECT_EQ('\0', receiver.line[2047]);
 }
 
+// A tagged line and the line that follows it, and what the handler must see.
+struct FramingCase {
+    const char* description;
+    std::string stream;
+    Lines expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const FramingCase& row) { return out << row.description; }
+
+const std::string kSay = ":alice!a@h PRIVMSG #marketbay :";
+const std::string kTags8000 = "@" + std::string(7999, 't');
+
+class TaggedFramingTest : public ::testing::TestWithParam<FramingCase> {};
+
+TEST_P(TaggedFramingTest, TagsGiveWayWhateverThePieces)
+{
+    const FramingCase& row = GetParam();
+    for (const size_t piece : std::vector<size_t>{ 1, 7, 500, 2047, 2048, row.stream.size() }) {
+        Receiver receiver;
+        for (size_t at = 0; at < row.stream.size(); at += piece)
+            receiver.Feed(row.stream.substr(at, piece));
+        EXPECT_EQ(row.expected, receiver.lines) << "pieces of " << piece;
+        EXPECT_EQ(0, receiver.lineLen) << "pieces of " << piece;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TaggedFramingTest, ::testing::Values(
+    FramingCase{ "8,000 bytes of tags are skipped", kTags8000 + " " + kSay + "after\r\nPING :next\r\n",
+                 Lines{ "@ " + kSay + "after", "PING :next" } },
+    FramingCase{ "tags that fit give way to a rest that does not",
+                 "@" + std::string(1500, 't') + " " + kSay + std::string(600, 'r') + "\r\nPING :next\r\n",
+                 Lines{ "@ " + kSay + std::string(600, 'r'), "PING :next" } },
+    FramingCase{ "a rest that fills the buffer after skipped tags",
+                 kTags8000 + " " + kSay + std::string(2045 - kSay.size(), 'r') + "\r\nPING :next\r\n",
+                 Lines{ "@ " + kSay + std::string(2045 - kSay.size(), 'r'), "PING :next" } },
+    FramingCase{ "a rest a byte over the buffer after skipped tags is dropped whole",
+                 kTags8000 + " " + kSay + std::string(2046 - kSay.size(), 'r') + "\r\nPING :next\r\n",
+                 Lines{ "PING :next" } },
+    FramingCase{ "skipped tags cut by a carriage return are a line of nothing",
+                 kTags8000 + "\r PING :evil\r\nPING :next\r\n", Lines{ "PING :next" } }));
+
 TEST(LineAssembler, HandlerCanStopTheRestOfTheChunk)
 {
     Receiver receiver;

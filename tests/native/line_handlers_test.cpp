@@ -41,6 +41,18 @@ Texts Sorted(Texts texts)
 // "tester\0tester\0secret" in base64: SASL PLAIN's message.
 const char kSaslMessage[] = "dGVzdGVyAHRlc3RlcgBzZWNyZXQ=";
 
+// Hands each of the server's lines to the handlers, as received.
+void Receive(CRecordingWindow& window, const std::string& lines)
+{
+    for (size_t start = 0; start < lines.size();) {
+        const size_t end = lines.find("\r\n", start);
+        char line[2048] = {};
+        CopyText(line, sizeof line, lines.substr(start, end - start).c_str());
+        HandleReceivedLine(window, line, sizeof line);
+        start = end == std::string::npos ? end : end + 2;
+    }
+}
+
 class LineHandlers : public ::testing::TestWithParam<HandlerRow> {};
 
 TEST_P(LineHandlers, ShowSendAndList)
@@ -60,14 +72,7 @@ TEST_P(LineHandlers, ShowSendAndList)
         window.OpenConversation(talk);
     }
     window.AddUserNames(row.users);
-
-    for (size_t start = 0; start < row.lines.size();) {
-        const size_t end = row.lines.find("\r\n", start);
-        char line[2048] = {};
-        CopyText(line, sizeof line, row.lines.substr(start, end - start).c_str());
-        HandleReceivedLine(window, line, sizeof line);
-        start = end == std::string::npos ? end : end + 2;
-    }
+    Receive(window, row.lines);
 
     Texts shown;
     for (const RecordedLine& line : window.printed)
@@ -113,11 +118,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                   "irc.test:  Конец списка пользователей на канале" },
                 {}, { "alice", "@bob", "carol" } },
     HandlerRow{ "an ignored sender shows nothing", "", "", ":channelwarden!w@h PRIVMSG tester :hi", {}, {}, {} },
-    HandlerRow{ "a nick change carries the operator's mark only", "", "@alice +bob",
+    HandlerRow{ "a nick change keeps every status symbol", "", "@alice +bob",
                 ":alice!a@h NICK :Alicia\r\n:bob!b@h NICK :Robert",
                 { "#marketbay: *** alice теперь известен как alicia",
                   "#marketbay: *** bob теперь известен как robert" },
-                {}, { "@alicia", "robert" } },
+                {}, { "@alicia", "+robert" } },
     HandlerRow{ "a private message opens its talk", "", "", ":alice!a@h PRIVMSG tester :hi there",
                 { "alice: <alice> hi there" }, {}, {} },
     HandlerRow{ "the server's PING is answered", "", "", "PING :token", {}, { "PONG :token\r\n" }, {} },
@@ -162,5 +167,63 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 { "CAP REQ :multi-prefix sasl\r\n", "AUTHENTICATE PLAIN\r\n",
                   std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
                 {}, false, "tester", true }));
+
+// The user list under the rules a server announced: its 005 line first,
+// then the lines that change the list; the entries after, in the list's order.
+struct ListRow {
+    const char* description;
+    std::string lines;
+    Texts users;
+};
+
+void PrintTo(const ListRow& row, std::ostream* out) { *out << row.description; }
+
+class UserListRows : public ::testing::TestWithParam<ListRow> {};
+
+TEST_P(UserListRows, ListInRankOrder)
+{
+    CRecordingWindow window("tester", "irc.test", "#marketbay");
+    window.OpenConversation("#marketbay");
+    Receive(window, GetParam().lines);
+    EXPECT_EQ(GetParam().users, window.users);
+}
+
+const std::string kNgircd =
+    ":irc.test 005 tester PREFIX=(qaohv)~&@%+ CHANMODES=beI,k,l,imnOPQRstVz :are supported\r\n";
+const std::string kInspircd = ":irc.test 005 tester PREFIX=(ov)@+ :are supported\r\n";
+const std::string kNames = ":irc.test 353 tester = #marketbay :";
+const std::string kMode = "\r\n:op!o@h MODE #marketbay ";
+
+INSTANTIATE_TEST_SUITE_P(Rows, UserListRows, ::testing::Values(
+    ListRow{ "ngircd's five statuses in NAMES, ranked, then by nick",
+             kNgircd + kNames + "Zack bob ~Zed ~amy @carl +Dan %eve &fay",
+             { "~amy", "~Zed", "&fay", "@carl", "%eve", "+Dan", "bob", "Zack" } },
+    ListRow{ "multi-prefix NAMES keep every symbol, highest first", kInspircd + kNames + "+@anna @+bob +carl",
+             { "@+anna", "@+bob", "+carl" } },
+    ListRow{ "+o on a voiced member keeps the voice", kInspircd + kNames + "+anna bob" + kMode + "+o anna",
+             { "@+anna", "bob" } },
+    ListRow{ "-o leaves the voice", kInspircd + kNames + "@+anna @bob" + kMode + "-o anna", { "@bob", "+anna" } },
+    ListRow{ "each status mode of a line to its own member",
+             kNgircd + kNames + "anna bob +carl" + kMode + "+qo-v anna bob carl", { "~anna", "@bob", "carl" } },
+    ListRow{ "list, key and limit modes take their parameters; -l none",
+             kNgircd + kNames + "anna +bob carl" + kMode + "+bkl-lv *!*@bad secret 10 bob" + kMode +
+                 "+Io *!*@good :carl",
+             { "@carl", "anna", "bob" } },
+    ListRow{ "CHANMODES not announced: b,k,l,imnpst",
+             kInspircd + kNames + "@anna @bob" + kMode + "+bk-lo mask key anna", { "@bob", "anna" } },
+    ListRow{ "a server's own parameter modes",
+             kInspircd + ":irc.test 005 tester CHANMODES=b,k,fl,imnt :ok\r\n" + kNames + "anna" + kMode +
+                 "+fo 5:10 anna",
+             { "@anna" } },
+    ListRow{ "a nick change keeps every symbol", kNgircd + kNames + "~@+anna bob\r\n:anna!a@h NICK :zoe",
+             { "~@+zoe", "bob" } },
+    ListRow{ "departures remove whatever the symbols",
+             kNgircd + kNames + "~&@%+anna %bob @carl dan\r\n:anna!a@h PART #marketbay\r\n"
+                 ":bob!b@h QUIT :bye\r\n:op!o@h KICK #marketbay carl :out",
+             { "dan" } },
+    ListRow{ "nicks compare by the server's case mapping",
+             ":irc.test 005 tester CASEMAPPING=rfc1459 :ok\r\n" + kNames + "@[bot] +x^y" + kMode +
+                 "-o {BOT}\r\n:x~y!u@h PART #marketbay",
+             { "[bot]" } }));
 
 } // namespace

@@ -93,6 +93,45 @@ TEST(ParseLine, IgnoredSenderIsCaseSensitive)
     EXPECT_FALSE(IsIgnoredSender("ChannelWarden"));
 }
 
+struct TaggedCase {
+    const char* description;
+    const char* tagged;
+    const char* untagged;  // null: the tagged line is ignored
+};
+
+std::ostream& operator<<(std::ostream& out, const TaggedCase& row) { return out << row.description; }
+
+// Every piece of a parsed line, to compare two lines at once.
+std::string Pieces(const ParsedLine& line)
+{
+    return std::string(line.hasPrefix ? "prefix|" : "|") + line.token1 + "|" + line.token2 + "|" + line.token3 +
+           "|" + line.args + "|" + line.command + "|" + line.params + "|" + line.sender + "|" + line.target + "|" +
+           line.rest;
+}
+
+class TaggedLineTest : public ::testing::TestWithParam<TaggedCase> {};
+
+TEST_P(TaggedLineTest, ParsesAsTheLineWithoutTags)
+{
+    const TaggedCase& row = GetParam();
+    ParsedLine tagged, untagged;
+    ASSERT_EQ(row.untagged != nullptr, ParseLine(row.tagged, tagged));
+    if (!row.untagged)
+        return;
+    ASSERT_TRUE(ParseLine(row.untagged, untagged));
+    EXPECT_EQ(Pieces(untagged), Pieces(tagged));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TaggedLineTest, ::testing::Values(
+    TaggedCase{ "tags and escapes before a prefix", "@t=2026-12-09T06:00:00Z;+re=a\\sb\\:c;k=;j :N!u@h PRIVMSG #Mb :a",
+                ":N!u@h PRIVMSG #Mb :a" },
+    TaggedCase{ "tags on a line without prefix", "@a=b PING :x", "PING :x" },
+    TaggedCase{ "an empty tag section", "@ ERROR :Closing link", "ERROR :Closing link" },
+    TaggedCase{ "one space ends the section, the next belongs to the line", "@a  PING x", " PING x" },
+    TaggedCase{ "nothing but tags", "@a=b;c", nullptr },
+    TaggedCase{ "tags and their space alone", "@a=b ", nullptr },
+    TaggedCase{ "tags cut by a line feed", "@a=b\n:e!v@l PRIVMSG tester :y", nullptr }));
+
 struct TabCase {
     const char* description;
     const char* line;

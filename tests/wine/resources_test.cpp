@@ -30,7 +30,7 @@ const struct {
     const char* text;
 } kChatControls[] = {
     { IDC_TABS, "SysTabControl32", false, 0, "" },
-    { IDC_USER_LIST, "ListBox", false, LBS_SORT | LBS_NOTIFY, "" },
+    { IDC_USER_LIST, "ListBox", false, LBS_NOTIFY, "" },
     { IDC_LOGIN, "Button", true, BS_BITMAP, "Зайти" },
     { IDC_LOGOUT, "Button", true, BS_BITMAP, "Выйти" },
     { IDC_CHANGE_NICK, "Button", true, BS_BITMAP, "Сменить ник" },

@@ -232,7 +232,7 @@ TEST_F(TabsTest, InputLineFollowsSelectedTab)
         EXPECT_EQ(InputEnabled(), enabled[i]) << i;
     }
     SendMessageA(Control(IDC_USER_LIST), LB_RESETCONTENT, 0, 0);
-    AddUsers({ "Bob", "@@bob" });
+    AddUsers({ "Bob", "@@bobby" });
     Select(2);
     EXPECT_FALSE(InputEnabled());
 }
@@ -250,8 +250,9 @@ TEST_F(TabsTest, ClickOnUserAddressesHimAtTheCaretOnce)
     ClickUser("@alice");
     EXPECT_EQ(Input(), "malice2");
 
+    // "@+dave" shows his highest status only.
     SetInput("");
-    ClickUser("@+dave");
+    ClickUser("@dave");
     EXPECT_EQ(Input(), "dave: ");
 }
 

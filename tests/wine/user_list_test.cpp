@@ -1,5 +1,6 @@
 // The user-list operations on the real list box, apart from any NAMES reply.
 #include "client/control_ids.h"
+#include "support/chat_fixture.h"
 #include "support/test_window.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,27 @@ TEST(UserListFont, OneBoldTahomaForTheWindowReleasedWithIt)
         EXPECT_STREQ("Tahoma", logFont.lfFaceName);
     }
     EXPECT_EQ(0u, GetObjectType(font));
+}
+
+// ngircd announces five statuses. The list shows each member's highest
+// one, ranks first, then nicks whatever their capitals; a double click opens
+// a talk with the nick alone.
+class ServerStatusTest : public ChannelChatTest {};
+
+TEST_F(ServerStatusTest, RankedByTheServersPrefixAndOpenedByNick)
+{
+    ServerSends(":irc.test 005 tester PREFIX=(qaohv)~&@%+ CHANMODES=beI,k,l,imnt :are supported\r\n"
+                ":irc.test 353 tester = #marketbay :bob +carl ~anna %dave &Eve @+fred Zed\r\n"
+                ":irc.test 366 tester #marketbay :End of NAMES list\r\n");
+    EXPECT_EQ(Entries({ "~anna", "&Eve", "@fred", "%dave", "+carl", "bob", "Zed" }), window.UserListEntries());
+
+    ServerSends(":op!o@h MODE #marketbay -o+hl fred bob 10\r\n");
+    EXPECT_EQ(Entries({ "~anna", "&Eve", "%bob", "%dave", "+carl", "+fred", "Zed" }), window.UserListEntries());
+
+    SendMessageA(GetDlgItem(window.Dialog(), IDC_USER_LIST), LB_SETCURSEL, 0, 0);
+    Client().OnUserListSelChange();
+    Client().OnUserListDblClk();
+    EXPECT_STREQ("anna", Client().GetCurrentTabName());
 }
 
 } // namespace
