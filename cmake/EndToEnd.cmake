@@ -54,7 +54,7 @@ talvo_e2e_fixture(e2e_ngircd_spare ngircd "${E2E_NGIRCD_SPARE}" atheme)
 talvo_e2e_fixture(e2e_inspircd_spare inspircd "${E2E_INSPIRCD_SPARE}" atheme)
 talvo_e2e_fixture(e2e_inspircd_flood inspircd "${E2E_INSPIRCD_FLOOD}")
 
-foreach(scenario chat nickserv irssi utf8)
+foreach(scenario chat nickserv sasl irssi utf8)
     talvo_e2e_test(${scenario} ngircd e2e_ngircd 17667 "${E2E_NGIRCD}")
     talvo_e2e_test(${scenario} inspircd e2e_inspircd 17668 "${E2E_INSPIRCD}")
 endforeach()

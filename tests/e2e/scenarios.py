@@ -2,7 +2,7 @@
 """End-to-end scenarios: the real DLL in the probe host under Wine, against a
 real IRC server (ngircd or inspircd), atheme's NickServ and irssi.
 
-  scenarios.py --scenario chat|nickserv|irssi|utf8|paste|restart|tls --server ngircd|inspircd
+  scenarios.py --scenario chat|nickserv|sasl|irssi|utf8|paste|restart|tls --server ngircd|inspircd
                --port PORT --build BUILD --source SOURCE --workdir DIR [--rundir DIR]
                [--tls-port PORT --authority CERTIFICATE] [--prefix WINEPREFIX]
 
@@ -12,6 +12,7 @@ the server's TLS port too, and a Wine prefix that trusts the authority of
 its certificate (tests/e2e/tls-e2e.sh makes both). Prints every check and closes with
 "N passed, N failed"; exits non-zero on any failure."""
 import argparse
+import base64
 import os
 import re
 import shutil
@@ -21,6 +22,7 @@ import time
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from harness import (Capture, Failed, Irssi, Probe, Servers, Tally, Wire, missing_programs, poll, port_open,
                      wait_state)
+from relay import RECEIVED, SENT, Relay
 
 SERVER_TAB = "127.0.0.1"
 CHANNEL = "#marketbay"
@@ -28,6 +30,7 @@ JOINED = "*** Вы находитесь на канале #marketbay"
 DROPPED = re.compile(r"\*\*\* Соединение потеряно \((.+)\)\. "
                      r"Повторное подключение через (\d+) с \(попытка (\d+)\)")
 RESTORED = "*** Соединение восстановлено"
+SASL_FAILED = "*** Вход по SASL не удался, ник будет опознан через NickServ"
 
 # Colours of the output (RGB) and their weight.
 EVENT = ([0, 147, 0], False)
@@ -44,12 +47,17 @@ SND_ASYNC = 0x0001
 # Fewer colours than this in a picture of a chat window: it was not painted.
 PAINTED_COLOURS = 16
 
+# The test servers that offer SASL: there a nick with a password and no
+# e-mail logs in before the welcome, and NickServ hears no identify.
+SASL_SERVERS = {"inspircd"}
+
 
 class Scenario:
     def __init__(self, options, tally):
         self.options = options
         self.tally = tally
         self.port = options.port
+        self.sasl = options.server in SASL_SERVERS
         self.server_tab = SERVER_TAB
         self.cleanups = []
 
@@ -99,6 +107,13 @@ class Scenario:
         self.tally.check(f"window {window}: '{text}' is {colour}{' bold' if bold else ''}",
                          reply.get("found") and reply["colour"] == colour and reply["bold"] == bold,
                          f"read {reply}")
+
+    def logged_in(self, lines, nick):
+        """Whether the server tab's lines tell of the nick's log-in: SASL's
+        900 where the server offers SASL, NickServ's answer elsewhere."""
+        if self.sasl:
+            return any(line.endswith(f" You are now logged in as {nick}") for line in lines)
+        return f"-NickServ- You are now identified for {nick}." in lines
 
     def wait_nick_gone(self, wire, nick):
         """A logout's QUIT and the next login's NICK travel on different
@@ -210,10 +225,10 @@ def nickserv(s):
     s.wait_nick_gone(watcher, nick)
 
     s.log_in(probe, 0, nick, password)
-    identified = f"-NickServ- You are now identified for {nick}."
-    s.wait(probe, 0, "NickServ identifies the nick",
-           lambda st: st.has_line(SERVER_TAB, identified) and st.has_line(CHANNEL, JOINED))
-    s.expect_colour(probe, 0, 0, f"{nick}.", (NOTICE[0], True))
+    s.wait(probe, 0, "the nick is logged in (by SASL where the server offers it, else by NickServ)",
+           lambda st: s.logged_in(st.lines(SERVER_TAB), nick) and st.has_line(CHANNEL, JOINED))
+    if not s.sasl:
+        s.expect_colour(probe, 0, 0, f"{nick}.", (NOTICE[0], True))
 
     probe.act("logout 0")
     s.wait(probe, 0, "back on the login panel", lambda st: st.on_login_panel())
@@ -222,8 +237,136 @@ def nickserv(s):
     s.log_in(probe, 0, nick, "wrongpass9")
     refused = f"-NickServ- Invalid password for {nick}."
     state = s.wait(probe, 0, "NickServ refuses a wrong password", lambda st: st.has_line(SERVER_TAB, refused))
+    lines = state.lines(SERVER_TAB)
     s.tally.check("no identification with a wrong password",
-                  not any("identified" in line for line in state.lines(SERVER_TAB)), state.text(SERVER_TAB))
+                  not s.logged_in(lines, nick) and not any("identified" in line for line in lines),
+                  state.text(SERVER_TAB))
+    if s.sasl:
+        s.tally.check("the server tab says SASL failed and NickServ was asked instead",
+                      SASL_FAILED in lines and lines.index(SASL_FAILED) < lines.index(refused), state.text(SERVER_TAB))
+
+
+def sasl(s):
+    """A nick registered with NickServ logs in with its password. A server
+    that offers SASL (inspircd) logs it in before its welcome, and NickServ
+    hears nothing; one that does not (ngircd) gets NickServ's identify, and
+    the channel waits for NickServ's answer. irssi reads the module's lines
+    either way. A relay between the module and the server records the
+    exchange, which is printed with the password masked."""
+    nick, password = "saslbuyer", "haggle55"
+    lookout = s.irssi("lookout")
+    lookout.wait_screen(s.tally, "connected", r"Welcome to the")
+    lookout.type(f"/join {CHANNEL}")
+    lookout.wait_screen(s.tally, "joined", rf"lookout \[\S+\] has joined {CHANNEL}")
+    watcher = s.wire("saslwatch")
+    owner = s.wire(nick)
+    since = owner.mark()
+    owner.send(f"PRIVMSG NickServ :register {password} {nick}@example.org")
+    registered = owner.wait(rb"NOTICE " + nick.encode() + rb" :\S+ is now registered", since)
+    owner.close()
+    s.tally.require("a raw client registers the nick with NickServ", registered is not None)
+    s.wait_nick_gone(watcher, nick)
+
+    relay = Relay(s.port)
+    s.cleanups.append(relay.close)
+    probe = s.probe(1)
+    s.log_in_to(probe, 0, relay.port, nick, password)
+    try:
+        s.wait_joined(probe, 0, nick, ["@lookout", nick])
+        lookout.wait_screen(s.tally, "sees the module join", rf"{nick} \[\S+\] has joined {CHANNEL}")
+        probe.act("say 0 the silk lot, signed in")
+        lookout.wait_screen(s.tally, "reads the module's line", rf"{nick}> the silk lot, signed in$")
+    finally:
+        show_log_in(relay.connection(1), password)
+    lines = probe.state(0).lines(SERVER_TAB)
+    s.tally.check("the server tab tells of the log-in", s.logged_in(lines, nick), "\n".join(lines))
+    if s.sasl:
+        s.tally.check("the server tab shows no word from NickServ",
+                      not any(line.startswith("-NickServ-") for line in lines), "\n".join(lines))
+
+    since = watcher.mark()
+    watcher.send(f"WHOIS {nick}")
+    watcher.wait(rb" 318 ", since)
+    account = rb" 330 saslwatch " + nick.encode() + b" " + nick.encode() + b" "
+    s.tally.check("the server knows the module's nick as logged in to its account (WHOIS 330)",
+                  any(account in line for line in watcher.lines[since:]), b"\n".join(watcher.lines[since:]))
+
+    exchange = relay.connection(1)
+    plain = base64.b64encode(f"{nick}\0{nick}\0{password}".encode())
+    steps = sasl_steps(plain) if s.sasl else identify_steps(password)
+    # Each step's first line comes after the step before it: a line sent
+    # too early fails even when it is sent again later.
+    previous = -1
+    for way, pattern, what in steps:
+        found = next((index for index, (_, sent_or_received, line) in enumerate(exchange)
+                      if sent_or_received == way and re.search(pattern, line)), None)
+        in_order = found is not None and found > previous
+        s.tally.check(f"wire: {what}", in_order,
+                      f"first such line ({way}): {'none' if found is None else found}; the step before: {previous}")
+        previous = found if in_order else previous
+    requested = {cap for _, way, line in exchange if way == SENT and line.startswith(b"CAP REQ :")
+                 for cap in line.split(b":", 1)[1].split()}
+    s.tally.equal("wire: the capabilities asked for", sorted(requested),
+                  [b"multi-prefix", b"sasl"] if s.sasl else [b"multi-prefix"])
+    never = b"PRIVMSG NickServ " if s.sasl else b"AUTHENTICATE "
+    s.tally.check(f"wire: no {never.decode().strip()} goes out",
+                  not any(way == SENT and line.startswith(never) for _, way, line in exchange))
+
+
+def show_log_in(exchange, password):
+    """Prints the log-in's lines of one relayed connection, masked."""
+    if not exchange:
+        print("the module's log-in: nothing crossed the relay", flush=True)
+        return
+    print("the module's log-in, as the relay saw it (line, seconds since the first, >> to the server, "
+          "<< from it):", flush=True)
+    for index, (at, way, line) in enumerate(exchange):
+        if re.match(LOG_IN_LINE, line.split(b" ", 1)[1] if line.startswith(b":") else line):
+            print(f"  {index:3d} {at - exchange[0][0]:5.2f} {way} {masked(line, password)}", flush=True)
+
+
+# The lines of a log-in worth showing: registration, capabilities, SASL,
+# the welcome, NickServ's part and the join.
+LOG_IN_LINE = (rb"(NICK|USER|CAP|AUTHENTICATE|9\d\d|001|JOIN|PRIVMSG NickServ"
+               rb"|NOTICE \S+ :(You are now|This nickname))\b")
+
+
+def masked(line, password):
+    """The line as text, the password and a SASL payload masked."""
+    if re.match(rb"AUTHENTICATE (?!PLAIN$|:?\+$)", line):
+        return f"AUTHENTICATE <base64 of nick NUL nick NUL password, {len(line) - 13} characters>"
+    return line.replace(password.encode(), b"********").decode(errors="replace")
+
+
+def sasl_steps(plain):
+    """What crosses, in this order, when the server offers SASL."""
+    return [(SENT, rb"^CAP LS 302$", "the module asks for the capabilities first"),
+            (RECEIVED, rb"^:\S+ CAP \* LS :(?=.*\bmulti-prefix\b)(?=.*\bsasl=\S*\bPLAIN\b)",
+             "the server offers multi-prefix and SASL PLAIN"),
+            (SENT, rb"^CAP REQ :", "the module requests capabilities"),
+            (RECEIVED, rb"^:\S+ CAP \S+ ACK :", "the server acknowledges them"),
+            (SENT, rb"^AUTHENTICATE PLAIN$", "the module picks PLAIN"),
+            (RECEIVED, rb"^AUTHENTICATE :?\+$", "the server asks for the credentials"),
+            (SENT, rb"^AUTHENTICATE " + re.escape(plain) + rb"$", "the credentials: nick, nick and password"),
+            (RECEIVED, rb"^:\S+ 900 ", "logged in (900)"),
+            (RECEIVED, rb"^:\S+ 903 ", "SASL succeeded (903)"),
+            (SENT, rb"^CAP END$", "the module ends the capability talk"),
+            (RECEIVED, rb"^:\S+ 001 ", "the welcome comes after the SASL log-in"),
+            (SENT, rb"^JOIN :?" + re.escape(CHANNEL.encode()) + rb"\b", "the join follows the welcome")]
+
+
+def identify_steps(password):
+    """What crosses, in this order, when the server offers no SASL."""
+    return [(SENT, rb"^CAP LS 302$", "the module asks for the capabilities first"),
+            (RECEIVED, rb"^:\S+ CAP \* LS :multi-prefix$", "the server offers multi-prefix only"),
+            (SENT, rb"^CAP REQ :", "the module requests capabilities"),
+            (RECEIVED, rb"^:\S+ CAP \S+ ACK :", "the server acknowledges them"),
+            (SENT, rb"^CAP END$", "the module ends the capability talk"),
+            (RECEIVED, rb"^:\S+ 001 ", "the welcome"),
+            (SENT, rb"^PRIVMSG NickServ :identify " + re.escape(password.encode()) + rb"$",
+             "the module identifies to NickServ"),
+            (RECEIVED, rb"^:NickServ!\S+ NOTICE \S+ :You are now identified for ", "NickServ's answer"),
+            (SENT, rb"^JOIN :?" + re.escape(CHANNEL.encode()) + rb"\b", "the join follows NickServ's answer")]
 
 
 def irssi(s):
@@ -493,12 +636,12 @@ def restart(s):
     probe.act(f"say 0 {draft}")
     op.wait_screen(s.tally, "reads the module's next line", rf"{nick}> {re.escape(draft)}$")
 
-    identified = f"-NickServ- You are now identified for {nick}."
-    found = poll(lambda: identified in new_lines(probe.state(0), SERVER_TAB), 30)
+    found = poll(lambda: s.logged_in(new_lines(probe.state(0), SERVER_TAB), nick), 30)
     state = probe.state(0)
     for tab in (SERVER_TAB, CHANNEL):
         print(f"[{tab}] after the stop:\n  " + "\n  ".join(new_lines(state, tab)), flush=True)
-    s.tally.check("window 0: identifies to NickServ again", found, f"no '{identified}' in the server tab above")
+    s.tally.check("window 0: logs the nick in again (by SASL where the server offers it, else by NickServ)",
+                  found, "no log-in line in the server tab above")
 
 
 def tls(s):
@@ -587,10 +730,11 @@ def whole_tls_records(data):
     return offset == len(data) and offset > 0
 
 
-SCENARIOS = {"chat": chat, "nickserv": nickserv, "irssi": irssi, "utf8": utf8, "paste": paste, "restart": restart,
-             "tls": tls}
-NEEDS = {"chat": [], "nickserv": [], "irssi": ["irssi", "tmux"], "utf8": ["irssi", "tmux"],
-         "paste": ["irssi", "tmux"], "restart": ["irssi", "tmux"], "tls": ["irssi", "tmux", "tcpdump"]}
+SCENARIOS = {"chat": chat, "nickserv": nickserv, "sasl": sasl, "irssi": irssi, "utf8": utf8, "paste": paste,
+             "restart": restart, "tls": tls}
+NEEDS = {"chat": [], "nickserv": [], "sasl": ["irssi", "tmux"], "irssi": ["irssi", "tmux"],
+         "utf8": ["irssi", "tmux"], "paste": ["irssi", "tmux"], "restart": ["irssi", "tmux"],
+         "tls": ["irssi", "tmux", "tcpdump"]}
 
 
 def main():
