@@ -51,7 +51,7 @@ public:
     // NickServ login, never under a stand-in.
     void SendServicesLogin();
     void AwaitNickServ();
-    void OnNickServNotice();
+    void OnNickServNotice(bool asksToIdentify);
     void OnIdentifyTimer();
 
     // The services login around the welcome (client/services_login.cpp):

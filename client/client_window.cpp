@@ -133,10 +133,10 @@ void CClientWindow::AwaitNickServ()
         chat->AwaitNickServ();
 }
 
-void CClientWindow::OnNickServNotice()
+void CClientWindow::OnNickServNotice(bool asksToIdentify)
 {
     if (CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog))
-        chat->OnNickServNotice();
+        chat->OnNickServNotice(asksToIdentify);
 }
 
 CCapNegotiation* CClientWindow::Capabilities()

@@ -47,7 +47,7 @@ public:
     int NickRetries() const override;
     void TryNick(const char* nick) override;
     void AwaitNickServ() override;
-    void OnNickServNotice() override;
+    void OnNickServNotice(bool asksToIdentify) override;
     CCapNegotiation* Capabilities() override;
     size_t ReadSaslCredentials(char* credentials, size_t size) override;
     void OnSaslStarted() override;

@@ -60,9 +60,10 @@ void CChatConnection::AwaitNickServ()
     SetTimer(m_client.m_hDialog, kIdentifyTimer, kIdentifyRetryMs, NULL);
 }
 
-void CChatConnection::OnNickServNotice()
+void CChatConnection::OnNickServNotice(bool asksToIdentify)
 {
-    ReleaseJoin();
+    if (!asksToIdentify)
+        ReleaseJoin();
     if (!m_awaitingNickServ)
         return;
     m_awaitingNickServ = false;

@@ -82,7 +82,7 @@ void CRecordingWindow::AwaitNickServ()
     nickServAwaited = awaitingNickServ = true;
 }
 
-void CRecordingWindow::OnNickServNotice()
+void CRecordingWindow::OnNickServNotice(bool)
 {
     if (!awaitingNickServ)
         return;

@@ -66,7 +66,7 @@ public:
     int NickRetries() const override { return nickRetries; }
     void TryNick(const char* name) override;
     void AwaitNickServ() override;
-    void OnNickServNotice() override;
+    void OnNickServNotice(bool asksToIdentify) override;
     CCapNegotiation* Capabilities() override { return &caps; }
     size_t ReadSaslCredentials(char* credentials, size_t size) override;
     void OnSaslStarted() override { saslRunning = true; }

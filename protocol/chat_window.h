@@ -98,8 +98,10 @@ public:
     // speaks, or on a timer for a while.
     virtual void AwaitNickServ() = 0;
     // NickServ spoke: an identify waiting for it goes now, and a channel
-    // join waiting for NickServ's answer.
-    virtual void OnNickServNotice() = 0;
+    // join waiting for NickServ's answer, unless the notice only asks the
+    // user to identify (services greet a registered nick so, often just
+    // after the identify went).
+    virtual void OnNickServNotice(bool asksToIdentify) = 0;
     // Capability negotiation of this link (protocol/capabilities.h); null
     // when there is no link.
     virtual CCapNegotiation* Capabilities() = 0;

@@ -14,6 +14,22 @@ namespace {
 
 const char kVersionAnswer[] = "Talvo IRC module";
 
+// Services tell a registered nick how to identify ("/msg NickServ identify
+// <password>"); their answers to an identify do not say it.
+bool AsksToIdentify(const char* text)
+{
+    static const char kCommand[] = "/msg nickserv";
+    const size_t length = sizeof kCommand - 1;
+    for (; *text; ++text) {
+        size_t i = 0;
+        while (i < length && FoldCase(CaseMapping::Ascii, text[i]) == kCommand[i])
+            ++i;
+        if (i == length)
+            return true;
+    }
+    return false;
+}
+
 // Answers go out through "%s": nothing from the network is ever a format.
 // Requests beyond the pace, or from a sender no answer can address alone,
 // are still shown, only not answered.
@@ -100,5 +116,5 @@ void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* convers
     }
     window.PrintLine(conversation, "\r\n%s-%s- %s", COLOUR_NOTICE, line.sender, line.rest);
     if (EqualsIgnoringAsciiCase(line.sender, "NickServ"))
-        window.OnNickServNotice();
+        window.OnNickServNotice(AsksToIdentify(line.rest));
 }

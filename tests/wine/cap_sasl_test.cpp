@@ -19,6 +19,9 @@ const char kIdentify[] = "PRIVMSG NickServ :identify secret\r\n";
 const char kJoin[] = "JOIN :#marketbay\r\n";
 const char kWelcome[] = ":irc.test 001 tester :Welcome\r\n";
 const char kNickServ[] = ":NickServ!s@services NOTICE tester :Password accepted\r\n";
+const char kGreeting[] =
+    ":NickServ!s@services NOTICE tester :This nickname is registered. Please choose a different nickname, or "
+    "identify via \x02/msg NickServ identify <password>\x02.\r\n";
 
 struct Step {
     const char* server;  // what the server sends ("" for nothing)
@@ -108,9 +111,10 @@ INSTANTIATE_TEST_SUITE_P(Server, CapSaslTest, ::testing::Values(
                    { "AUTHENTICATE +\r\n:irc.test 906 tester :SASL authentication aborted\r\n", 0, "" },
                    { kWelcome, 0, kIdentify },
                    { kNickServ, 0, kJoin } }, true },
-    ScenarioRow{ "a server without CAP (421) registers as before", "secret",
+    ScenarioRow{ "a server without CAP (421) registers as before; NickServ's greeting is no answer", "secret",
                  { { ":irc.test 421 tester CAP :Unknown command\r\n", 0, "" },
                    { kWelcome, 0, kIdentify },
+                   { kGreeting, 1, "" },
                    { kNickServ, 0, kJoin } }, false },
     ScenarioRow{ "the join waits 10 s at most for NickServ", "secret",
                  { { kWelcome, 0, kIdentify },
