@@ -1,6 +1,8 @@
 // The byte walk over one formatted line and the highlight of its last run.
 #include "output/format_walk.h"
 
+#include "protocol/colours.h"
+
 #include <string.h>
 
 namespace {
@@ -19,7 +21,9 @@ const uint32_t kChatLineColour = Rgb(91, 140, 79);
 const uint32_t kMentionColour = Rgb(255, 0, 0);
 const uint32_t kOwnLineColour = Rgb(0, 0, 252);
 
-const char kDroppedLineMark[] = "No origin specified(null)";
+// The generic line of the server's answer to a PING without origin: only
+// this whole line is dropped, never a line that quotes its words.
+const char kDroppedLine[] = "\r\n" COLOUR_CHAT "No origin specified";
 
 enum : unsigned char {
     kCodeBold = 0x02,
@@ -101,9 +105,10 @@ struct LineState {
 
 bool WalkFormattedLine(const char* text, const LineContext& context, LineOutput& output)
 {
-    const size_t length = BoundedLength(text);
-    if (Contains(text, length, kDroppedLineMark))
+    if (strcmp(text, kDroppedLine) == 0)
         return false;
+
+    const size_t length = BoundedLength(text);
 
     output.MoveCaretToEnd();
     LineState line(output);
