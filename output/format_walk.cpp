@@ -1,6 +1,7 @@
 // The byte walk over one formatted line and the highlight of its last run.
 #include "output/format_walk.h"
 
+#include "protocol/colours.h"
 #include "protocol/server_rules.h"
 
 #include <string.h>
@@ -21,7 +22,9 @@ const uint32_t kChatLineColour = Rgb(91, 140, 79);
 const uint32_t kMentionColour = Rgb(255, 0, 0);
 const uint32_t kOwnLineColour = Rgb(0, 0, 252);
 
-const char kDroppedLineMark[] = "No origin specified(null)";
+// The generic line of the server's answer to a PING without origin: only
+// this whole line is dropped, never a line that quotes its words.
+const char kDroppedLine[] = "\r\n" COLOUR_CHAT "No origin specified";
 
 enum : unsigned char {
     kCodeBold = 0x02,
@@ -42,8 +45,6 @@ size_t BoundedLength(const char* text)
         ++length;
     return length;
 }
-
-char Unfolded(char byte) { return byte; }
 
 // Substring search within the first `length` bytes, each byte compared as
 // `fold` makes it; an empty needle is found, as with strstr.
@@ -111,9 +112,10 @@ struct LineState {
 
 bool WalkFormattedLine(const char* text, const LineContext& context, LineOutput& output)
 {
-    const size_t length = BoundedLength(text);
-    if (Contains(text, length, kDroppedLineMark, Unfolded))
+    if (strcmp(text, kDroppedLine) == 0)
         return false;
+
+    const size_t length = BoundedLength(text);
 
     output.MoveCaretToEnd();
     LineState line(output);

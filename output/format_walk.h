@@ -62,8 +62,8 @@ struct LineContext {
     CaseMapping caseMapping;  // the server's: how the mention compares
 };
 
-// Writes the NUL-terminated formatted `text` to `output`. A line containing
-// "No origin specified(null)" is dropped: nothing at all is done.
+// Writes the NUL-terminated formatted `text` to `output`. The line the server's
+// 409 "No origin specified" shows as is dropped: nothing at all is done.
 // Returns true when the own-line colour was drawn, which uses up the
 // caller's own-line flag.
 bool WalkFormattedLine(const char* text, const LineContext& context, LineOutput& output);

@@ -121,7 +121,7 @@ void CutNumericPieces(NumericKind kind, const char* rest, NumericPieces& pieces)
         const char* colon = strchr(rest, ':');
         pieces.text = rest;
         pieces.headLength = (int)(colon ? colon - rest : strlen(rest));
-        pieces.tail = colon ? colon + 1 : kMissingPiece;
+        pieces.tail = colon ? colon + 1 : "";
         break;
     }
     case NumericKind::NamesEnd:

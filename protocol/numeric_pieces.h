@@ -25,9 +25,6 @@ enum class NumericKind {
 
 NumericKind ClassifyNumeric(int numeric);
 
-// The generic line shows this for a piece the reply does not hold.
-constexpr char kMissingPiece[] = "(null)";
-
 // What a reply's rest holds for its kind. Words are copies, cut to
 // kNumericWordSize - 1 bytes; text and tail point into the rest, or at a
 // constant, and are never null. Pieces a kind does not read stay empty.
@@ -41,7 +38,7 @@ struct NumericPieces {
     const char* text;
     bool hasText;        // 332: the remainder after the channel is not empty
     int headLength;      // Generic
-    const char* tail;    // Generic: after the first ':', else kMissingPiece
+    const char* tail;    // Generic: after the first ':', else empty
     int32_t idleSeconds; // 317
     bool hasTime;        // 317: a sign-on word was given; 333: always
     int64_t time;        // 317, 333: seconds since 1970-01-01 00:00 UTC

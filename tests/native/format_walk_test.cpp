@@ -150,12 +150,24 @@ TEST(FormatWalk, HighlightIsSetWithoutRereadingThenSoundThenText)
     EXPECT_EQ(expected, control.calls);
 }
 
+// Only the whole line of the 409 reply is dropped, leaving the own-line flag
+// unused; lines quoting its words are shown.
 TEST(FormatWalk, NoOriginLineIsDroppedEntirely)
 {
-    ModelControl control;
-    EXPECT_FALSE(WalkFormattedLine("\r\n\x03" "15421 No origin specified(null)",
-                                   LineContext{ "tester", true, true, CaseMapping::Ascii }, control));
-    EXPECT_TRUE(control.calls.empty());
+    const struct {
+        const char* line;
+        bool dropped;
+    } rows[] = {
+        { "\r\n\x03" "15No origin specified", true },
+        { "\r\n\x03" "15No origin specified.", false },
+        { "\r\n\x03" "15421 No origin specified", false },
+        { "\r\n\x03" "15<alice> No origin specified", false },
+    };
+    for (const auto& row : rows) {
+        ModelControl control;
+        EXPECT_EQ(!row.dropped, WalkFormattedLine(row.line, LineContext{ "tester", true, true, CaseMapping::Ascii }, control));
+        EXPECT_EQ(row.dropped, control.calls.empty()) << row.line;
+    }
 }
 
 TEST(FormatWalk, OwnFlagStaysWithoutALastRun)

@@ -183,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
                 ":irc.test 900 * tester!u@h tester :You are now logged in as tester\r\n"
                 ":irc.test 903 * :SASL authentication successful",
                 { "irc.test: tester!u@h tester You are now logged in as tester",
-                  "irc.test: SASL authentication successful(null)" },
+                  "irc.test: SASL authentication successful" },
                 { "CAP REQ :multi-prefix sasl\r\n", "AUTHENTICATE PLAIN\r\n",
                   std::string("AUTHENTICATE ") + kSaslMessage + "\r\n", "CAP END\r\n" },
                 {}, false, "tester", true },

@@ -22,7 +22,7 @@ TEST(NumericPieces, GenericSplitAtTheFirstColon)
     const struct {
         const char* rest;
         const char* line;
-    } rows[] = { { "a :b: c", "a b: c" }, { "no colon", "no colon(null)" }, { "", "(null)" }, { ":x", "x" } };
+    } rows[] = { { "a :b: c", "a b: c" }, { "no colon", "no colon" }, { "", "" }, { ":x", "x" } };
     NumericPieces pieces;
     for (const auto& row : rows) {
         CutNumericPieces(NumericKind::Generic, row.rest, pieces);

@@ -68,7 +68,7 @@ TEST_F(NumericsTest, RepliesWrittenToTheServerTab)
         { "001 tester :Welcome to the net", "Welcome to the net", kGrey },
         { "372 tester :- Be nice", "- Be nice", kGrey },
         // The welcome's and the counts' replies are shown whole, colons and
-        // all, where an unknown reply would lose its first colon or gain "(null)".
+        // all, where an unknown reply would lose its first colon.
         { "002 tester :Your host is irc.example.net, running version ngircd-26", "Your host is irc.example.net, "
           "running version ngircd-26", kGrey },
         { "003 tester :This server was created Mon Jan 1 2024 at 12:00:00", "This server was created Mon Jan 1 "
@@ -92,9 +92,10 @@ TEST_F(NumericsTest, RepliesWrittenToTheServerTab)
         { "401 tester nobody :No such nick", " Нет такого ника/канала", kRed },
         { "433 tester Alice :Nickname is already in use", " Этот ник уже используется", kRed },
         { "252 tester 5 :operator(s) online", "5 operator(s) online", kGrey },
-        { "005 tester CHANTYPES=# PREFIX=(ov)@+", "CHANTYPES=# PREFIX=(ov)@+(null)", kGrey },
-        // Its generic line ends in "No origin specified(null)": dropped.
-        { "409 tester :No origin specified", "CHANTYPES=# PREFIX=(ov)@+(null)", kGrey },
+        { "422 tester :MOTD File is missing", "MOTD File is missing", kGrey },
+        { "005 tester CHANTYPES=# PREFIX=(ov)@+", "CHANTYPES=# PREFIX=(ov)@+", kGrey },
+        // The answer to a PING without origin is dropped.
+        { "409 tester :No origin specified", "CHANTYPES=# PREFIX=(ov)@+", kGrey },
         { "1001 tester a b :c: d", "a b c: d", kGrey },
         { "-401 tester x :y", "x y", kGrey },
     };

@@ -186,7 +186,7 @@ TEST_F(PrintLineTest, OutputMessagesInOrder)
     g_log = &log;
     g_controlProc = (WNDPROC)SetWindowLongPtrA(output, GWLP_WNDPROC, (LONG_PTR)&LogOutputMessage);
     Client().PrintLine(output, "\r\n%s*** ab", COLOUR_CONNECTION);
-    Client().PrintLine(output, "\r\n%s%s %s", COLOUR_CHAT, "421", "No origin specified(null)");
+    Client().PrintLine(output, "\r\n%s%s", COLOUR_CHAT, "No origin specified");
     Client().PrintLine(output, "%s", COLOUR_CHAT);
     SetWindowLongPtrA(output, GWLP_WNDPROC, (LONG_PTR)g_controlProc);
     EXPECT_EQ("\n*** ab", Text());
