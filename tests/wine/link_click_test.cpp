@@ -37,10 +37,11 @@ LPARAM PointOf(HWND output, const char* text)
     return MAKELPARAM(at.x + 2, at.y + 4);
 }
 
-// The control marks every link it knows, web or not (Wine's only in lower
-// case), and tells its page of clicks on them; a selection dragged onto a link is no click. The same line
-// without links is the measure of the colours: the control draws a link's
-// underline, which is no character format.
+// The control marks every link it knows, web or not (Wine's only with a
+// lower-case scheme), and tells its page of clicks on them; a selection
+// dragged onto a link is no click. The same line without links is the
+// measure of the colours: the control draws a link's underline, which is no
+// character format.
 TEST(LinkClickTest, OpensWebLinksAndKeepsTheLinesColours)
 {
     const auto open = g_pfnShellExecute;
