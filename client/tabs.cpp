@@ -4,6 +4,7 @@
 
 #include "client/control_font.h"
 #include "client/control_ids.h"
+#include "output/link_click.h"
 #include "output/page_output.h"
 #include "client/typed_text.h"
 #include "client/user_list.h"
@@ -126,7 +127,8 @@ void CIrcClient::OpenTab(const char* name)
     if (SendMessageA(m_hTabCtrl, TCM_INSERTITEMA, m_tabCount, (LPARAM)&item) == -1)
         return;
 
-    HWND page = CreateDialogParamA(m_hInstance, MAKEINTRESOURCEA(IDD_PAGE), m_hTabCtrl, NULL, 0);
+    HWND page = CreateDialogParamA(m_hInstance, MAKEINTRESOURCEA(IDD_PAGE), m_hTabCtrl,
+                                   &ConversationPageProc, 0);
     HWND output = GetDlgItem(page, IDC_OUTPUT);
     RememberOutput(page, output);
     MoveWindow(page, 3, 25, tabRect.right - tabRect.left - 12,

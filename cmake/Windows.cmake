@@ -48,6 +48,7 @@ add_library(talvo_objects OBJECT
     net/tls_connection.cpp
     net/tls_session.cpp
     net/worker_request.cpp
+    output/link_click.cpp
     output/message_sound.cpp
     output/output_batch.cpp
     output/page_output.cpp
@@ -59,7 +60,7 @@ add_library(talvo_objects OBJECT
 )
 target_include_directories(talvo_objects PUBLIC ${PROJECT_SOURCE_DIR})
 
-set(TALVO_SYSTEM_LIBS ws2_32 secur32 crypt32 comctl32 gdi32 user32 winmm kernel32)
+set(TALVO_SYSTEM_LIBS ws2_32 secur32 crypt32 comctl32 gdi32 user32 winmm shell32 ole32 kernel32)
 
 # The module object and its windows live only in the DLL: tests that link
 # talvo_objects and load the DLL see one module, the DLL's.

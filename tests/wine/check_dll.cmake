@@ -35,7 +35,7 @@ if(NOT lines)
     message(FATAL_ERROR "no imports found in ${DLL}")
 endif()
 set(system_dlls advapi32.dll comctl32.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll
-                 secur32.dll user32.dll winmm.dll ws2_32.dll)
+                 ole32.dll secur32.dll shell32.dll user32.dll winmm.dll ws2_32.dll)
 set(bad "")
 foreach(line IN LISTS lines)
     string(REGEX REPLACE "DLL Name: *" "" name "${line}")
