@@ -4,6 +4,7 @@
 
 #include "client/chat_connection.h"
 #include "client/control_ids.h"
+#include "client/input_keys.h"
 #include "output/message_sound.h"
 #include "protocol/received_line.h"
 #include "protocol/tokens.h"
@@ -203,4 +204,9 @@ void CClientWindow::PlayMessageSound()
 {
     if (m_client.m_soundOn == 1)
         ::PlayMessageSound();
+}
+
+void CClientWindow::NoteChannelSpeaker(const char* nick)
+{
+    ::NoteChannelSpeaker(m_client.GetControl(IDC_INPUT), nick);
 }

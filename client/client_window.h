@@ -59,6 +59,7 @@ public:
 
     int MessageSoundRequests() const override;
     void PlayMessageSound() override;
+    void NoteChannelSpeaker(const char* nick) override;
 
 private:
     CIrcClient& m_client;

@@ -3,6 +3,7 @@
 
 #include "client/chat_connection.h"
 #include "client/control_ids.h"
+#include "client/input_keys.h"
 #include "client/typed_text.h"
 #include "net/outgoing_text.h"
 #include "net/send_queue.h"
@@ -17,12 +18,15 @@
 void CIrcClient::OnEnterInInputLine()
 {
     HWND input = GetControl(IDC_INPUT);
-    const bool taken = TrimAndSend(ReadInputText(input).c_str());
+    const std::string text = ReadInputText(input);
+    const bool taken = TrimAndSend(text.c_str());
     // Set for this line's echo; a line that sent nothing must not pass it on
     // to the next line someone else writes.
     m_ownLinePending = 0;
-    if (taken)
+    if (taken) {
+        RememberSentInput(input, text.c_str());
         SetWindowTextA(input, "");
+    }
 }
 
 bool CIrcClient::TrimAndSend(const char* text)

@@ -23,6 +23,7 @@ add_library(talvo_objects OBJECT
     client/control_font.cpp
     client/conversation_scrollback.cpp
     client/drop_reasons.cpp
+    client/input_keys.cpp
     client/input_paste.cpp
     client/typed_text.cpp
     client/irc_client.cpp

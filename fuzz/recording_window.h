@@ -78,6 +78,7 @@ public:
 
     int MessageSoundRequests() const override { return sounds; }
     void PlayMessageSound() override;
+    void NoteChannelSpeaker(const char* nick) override { speakers.push_back(nick); }
 
     // The open conversation of that name, as the server's mapping compares, or null.
     const RecordedConversation* Find(const std::string& name) const;
@@ -94,6 +95,7 @@ public:
     std::string dropReason;  // a registered session's ERROR: it makes its link again
     ServerRules rules;  // the defaults until a 005 says otherwise
     int sounds = 0;
+    std::vector<std::string> speakers;
     bool soundOn = true;
     bool ownLinePending = false;
     bool registered = true;

@@ -1,6 +1,7 @@
 #include "module/widget.h"
 
 #include "client/control_ids.h"
+#include "client/input_keys.h"
 #include "client/input_paste.h"
 #include "client/irc_client.h"
 #include "client/message_box.h"
@@ -52,6 +53,7 @@ CWidget::CWidget(HWND parent)
     // single-line field does instead of wrapping out of sight.
     SendMessageA(input, EM_SETTARGETDEVICE, 0, 1);
     TakeOverInputPastes(input);
+    TakeOverInputKeys(input);
 
     m_client->InitTabControl();
 

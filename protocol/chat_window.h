@@ -131,6 +131,9 @@ public:
     virtual int MessageSoundRequests() const = 0;
     // Plays the message sound, when the user has it on.
     virtual void PlayMessageSound() = 0;
+    // A message to the channel from nick, who is then offered first when
+    // the user completes a nick.
+    virtual void NoteChannelSpeaker(const char* nick) = 0;
 
 protected:
     ~IChatWindow() = default;

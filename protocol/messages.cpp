@@ -97,8 +97,10 @@ void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conver
     window.MarkActivity(conversation);
     const ServerRules& rules = window.Rules();
     const bool toChannel = IsChannelName(rules, line.target);
-    if (toChannel)
+    if (toChannel) {
         window.SetChannelName(line.target);
+        window.NoteChannelSpeaker(line.sender);
+    }
     const int soundsBefore = window.MessageSoundRequests();
     window.PrintLine(conversation, "\r\n%s<%s> %s", COLOUR_CHAT, line.sender, line.rest);
     // A message that names the user has asked for the sound already: once is

@@ -186,4 +186,78 @@ TEST_F(InputLineTest, NoSelectedTabSendsNothing)
     EXPECT_EQ("", peer.Received().substr(mark));
 }
 
+// A key as the window gets it from a message loop that lets the dialog
+// manager move the focus with Tab and the arrows, as a host's may.
+void PressKey(HWND dialog, HWND input, WPARAM key)
+{
+    MSG press = { input, WM_KEYDOWN, key, 0, 0, {} };
+    if (!IsDialogMessageA(dialog, &press))
+        DispatchMessageA(&press);
+    if (key == VK_TAB) {
+        MSG typed = { input, WM_CHAR, '\t', 0, 0, {} };
+        if (!IsDialogMessageA(dialog, &typed))
+            DispatchMessageA(&typed);
+    }
+}
+
+// Up and Down walk the lines sent from the window while the input holds one
+// line, and give back the typing past the newest.
+TEST_F(InputLineTest, UpAndDownWalkTheSentLines)
+{
+    Type("first");
+    Type("/msg NickServ identify secret");
+    Type("second");
+    SetWindowTextA(Input(), "draft");
+    SetFocus(Input());
+    const struct {
+        WPARAM key;
+        const char* shown;
+    } steps[] = {
+        { VK_UP, "second" }, { VK_UP, "first" }, { VK_UP, "first" }, { VK_DOWN, "second" }, { VK_DOWN, "draft" },
+    };
+    for (const auto& step : steps) {
+        PressKey(window.Dialog(), Input(), step.key);
+        EXPECT_EQ(step.shown, ReadInputText(Input())) << (step.key == VK_UP ? "Up" : "Down");
+    }
+
+    // Two lines: Up moves the caret to the first, the text stays. The chat
+    // panel shows the line; Wine's control moves a caret up only once a key
+    // has placed it (not from where text or EM_SETSEL left it).
+    ShowWindow(Input(), SW_SHOW);
+    SetWindowTextA(Input(), "");
+    InsertInputText(Input(), "one\ntwo");
+    PressKey(window.Dialog(), Input(), VK_LEFT);
+    PressKey(window.Dialog(), Input(), VK_UP);
+    EXPECT_EQ("one\rtwo", ReadInputText(Input()));
+    CHARRANGE caret;
+    SendMessageA(Input(), EM_EXGETSEL, 0, (LPARAM)&caret);
+    EXPECT_EQ(0, SendMessageA(Input(), EM_EXLINEFROMCHAR, 0, caret.cpMin));
+}
+
+// Tab completes from the user list, symbols left out, the channel's latest
+// speaker first; Tab again takes the next; the focus stays in the line.
+TEST_F(InputLineTest, TabCompletesNicksAndKeepsTheFocus)
+{
+    ServerSends(":irc.test 353 tester = #marketbay :@Alice +alfred bob\r\n"
+                ":irc.test 366 tester #marketbay :End of /NAMES list.\r\n"
+                ":alfred!a@h PRIVMSG #marketbay :hi\r\n");
+    const struct {
+        const char* typed;
+        int tabs;
+        const char* line;
+    } rows[] = {
+        { "AL", 1, "alfred: " }, { "al", 2, "Alice: " }, { "al", 3, "alfred: " }, { "hi B", 1, "hi bob " },
+        { "zz", 1, "zz" },
+    };
+    for (const auto& row : rows) {
+        SetWindowTextA(Input(), row.typed);
+        SendMessageA(Input(), EM_SETSEL, -1, -1);
+        SetFocus(Input());
+        for (int tab = 0; tab < row.tabs; ++tab)
+            PressKey(window.Dialog(), Input(), VK_TAB);
+        EXPECT_EQ(row.line, ReadInputText(Input())) << row.typed << " and " << row.tabs << " Tab";
+        EXPECT_EQ(Input(), GetFocus()) << row.typed;
+    }
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "support/test_window.h"
 
 #include "client/control_ids.h"
+#include "client/input_keys.h"
 #include "client/input_paste.h"
 #include "output/scrollback_control.h"
 #include "protocol/tokens.h"
@@ -48,6 +49,7 @@ TestChatWindow::TestChatWindow()
     m_client->m_hTabCtrl = GetDlgItem(m_hDialog, IDC_TABS);
     // As the module's window does: pastes into the input line are its own.
     TakeOverInputPastes(GetDlgItem(m_hDialog, IDC_INPUT));
+    TakeOverInputKeys(GetDlgItem(m_hDialog, IDC_INPUT));
     ShowWindow(m_hDialog, SW_SHOW);
 }
 
