@@ -62,7 +62,8 @@ CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool t
     : m_client(client), m_pServer(NULL), m_port(port), m_tls(tls), m_delay(), m_reconnectAt(0),
       m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab(), m_szUserNick(),
       m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false),
-      m_saslStartedAt(0), m_joinAwaitedSince(0), m_joinAwaited(false)
+      m_saslStartedAt(0), m_joinAwaitedSince(0), m_joinAwaited(false),
+      m_szAwayText(), m_ignored()
 {
     ResetServerRules(m_droppedRules);
 }

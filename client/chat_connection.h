@@ -7,6 +7,7 @@
 
 #include "net/reconnect_delay.h"
 #include "net/server_connection.h"
+#include "protocol/ignore_list.h"
 
 class CIrcClient;
 
@@ -68,6 +69,12 @@ public:
     // all gone; a QUIT drops them, and nothing more is said of them.
     void ShowWaitingLines(const char* tab);
     void ForgetWaitingLines() { m_szWaitingTab[0] = '\0'; }
+    // Sets the user away with text, or back with none; a link made again
+    // after a drop sets it again after its welcome.
+    void SetAway(const char* text);
+    // The nicks the user ignores, for the session's life.
+    CIgnoreList& Ignored() { return m_ignored; }
+    const CIgnoreList& Ignored() const { return m_ignored; }
 
     void OnConnecting() override;
     void OnConnected(const char* tlsProtocol) override;
@@ -118,4 +125,7 @@ private:
     DWORD m_saslStartedAt;
     DWORD m_joinAwaitedSince;
     bool m_joinAwaited;
+    // The away text the user set, UTF-8; "" when not away.
+    char m_szAwayText[256];
+    CIgnoreList m_ignored;
 };

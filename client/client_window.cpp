@@ -100,6 +100,12 @@ bool CClientWindow::SendPacedAnswer(const char* answer) { return m_client.SendPa
 bool CClientWindow::IsRegistered() const { return m_client.IsRegistered(); }
 void CClientWindow::OnWelcome() { m_client.OnWelcome(); }
 const ServerRules& CClientWindow::Rules() const { return m_client.Rules(); }
+
+bool CClientWindow::IsIgnored(const char* nick) const
+{
+    const CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
+    return chat && chat->Ignored().Contains(Rules().caseMapping, nick);
+}
 void CClientWindow::ReadServerRules(const char* params) { m_client.ReadServerRules(params); }
 void CClientWindow::OnNotRegistered(const char* rest) { m_client.OnNotRegistered(rest); }
 int64_t CClientWindow::PingSendTime(int slot) const { return m_client.m_pingTimes[slot]; }

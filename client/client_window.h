@@ -34,6 +34,7 @@ public:
     bool OpenNamesReply() override;
     void CloseNamesReply() override;
 
+    bool IsIgnored(const char* nick) const override;
     void SendLine(const char* lines) override;
     bool SendPacedAnswer(const char* answer) override;
     bool IsRegistered() const override;

@@ -3,6 +3,7 @@
 
 #include "client/chat_connection.h"
 #include "client/control_ids.h"
+#include "client/input_command.h"
 #include "client/input_keys.h"
 #include "client/typed_text.h"
 #include "net/outgoing_text.h"
@@ -34,7 +35,11 @@ bool CIrcClient::TrimAndSend(const char* text)
     if (!text)
         return true;
     text += strspn(text, " \t");
-    return !text[0] || SendInputLine(text);
+    if (!text[0])
+        return true;
+    TypedLine typed;
+    ReadTypedLine(text, typed);
+    return typed.command == InputCommand::Text ? SendInputLine(typed.text) : RunTypedCommand(typed);
 }
 
 bool CIrcClient::SendInputLine(const char* text)
@@ -44,14 +49,20 @@ bool CIrcClient::SendInputLine(const char* text)
     const char* target = GetCurrentTabName();
     if (!text || !target[0] || strpbrk(target, "\r\n"))
         return true;
+    return SendText(target, text, SentText::Message);
+}
 
+bool CIrcClient::SendText(const char* target, const char* text, SentText kind)
+{
+    static const char kActionFrame[] = "\x01" "ACTION \x01";
+    const size_t frame = kind == SentText::Action ? sizeof kActionFrame - 1 : 0;
     HWND output = FindTab(target);
     CChatConnection* chat = CChatConnection::Of(m_hDialog);
     const size_t lineLimit = chat && chat->Server() ? chat->Server()->LineLimit() : (size_t)kShortestLineRule;
-    const size_t limit = PrivmsgTextLimit(lineLimit, strlen(target), strlen(m_szNick));
+    const size_t limit = PrivmsgTextLimit(lineLimit, strlen(target) + frame, strlen(m_szNick));
     // Each line break starts a message, a long line is sent in pieces; the
     // text goes out whole or, when the queue has no room for it, not at all.
-    const size_t overhead = strlen("PRIVMSG ") + strlen(target) + strlen(" :\r\n");
+    const size_t overhead = strlen("PRIVMSG ") + strlen(target) + strlen(" :\r\n") + frame;
     size_t count = 0, bytes = 0;
     const char* piece;
     size_t length;
@@ -65,12 +76,24 @@ bool CIrcClient::SendInputLine(const char* text)
     }
 
     const BYTE ownLine = m_ownLinePending;
+    // A password is not shown even in part: its echo is one masked line.
+    if (kind == SentText::Secret) {
+        char shown[kCommandWordSize + sizeof " ********"];
+        MaskSecretText(text, true, shown, sizeof shown);
+        PrintLine(output, "\r\n%s<%s> %s", COLOUR_CHAT, m_szNick, shown);
+    }
     while (NextMessagePiece(&text, limit, &piece, &length)) {
         // Every piece is echoed as the user's own line, not only the first,
         // and before it is queued: what the queue then says of earlier
         // lines is not the user's line.
         m_ownLinePending = ownLine;
-        PrintLine(output, "\r\n%s<%s> %.*s", COLOUR_CHAT, m_szNick, (int)length, piece);
+        if (kind == SentText::Action) {
+            PrintLine(output, "\r\n%s* %s %.*s", COLOUR_ACTION, m_szNick, (int)length, piece);
+            SendLine("PRIVMSG %s :\x01" "ACTION %.*s\x01\r\n", target, (int)length, piece);
+            continue;
+        }
+        if (kind == SentText::Message)
+            PrintLine(output, "\r\n%s<%s> %.*s", COLOUR_CHAT, m_szNick, (int)length, piece);
         SendLine("PRIVMSG %s :%.*s\r\n", target, (int)length, piece);
     }
     // Lines the pace holds back are counted in the conversation until they

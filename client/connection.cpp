@@ -188,12 +188,12 @@ void CIrcClient::LeaveServer()
     EndConnection();
 }
 
-void CIrcClient::QuitServer()
+void CIrcClient::QuitServer(const char* reason)
 {
     if (IsBeingConnected())
         EndConnection();
     else
-        SendQuit(kQuitReason);
+        SendQuit(reason);
 }
 
 void CIrcClient::AbandonConnection()

@@ -1,45 +1,20 @@
 #include "client/input_history.h"
 
+#include "client/input_command.h"
+
 #include <string.h>
-#include <strings.h>
-
-namespace {
-
-// The word at text after blanks, its length in *length; text moves past it.
-const char* NextWord(const char** text, size_t* length)
-{
-    const char* word = *text + strspn(*text, " \t");
-    *length = strcspn(word, " \t\r\n");
-    *text = word + *length;
-    return word;
-}
-
-bool WordIs(const char* word, size_t length, const char* expected)
-{
-    return length == strlen(expected) && strncasecmp(word, expected, length) == 0;
-}
-
-bool LineTellsPassword(const char* line)
-{
-    size_t length;
-    const char* word = NextWord(&line, &length);
-    if (!WordIs(word, length, "/msg"))
-        return false;
-    word = NextWord(&line, &length);
-    if (!WordIs(word, length, "NickServ"))
-        return false;
-    word = NextWord(&line, &length);
-    return WordIs(word, length, "identify") || WordIs(word, length, "register");
-}
-
-} // namespace
 
 bool CarriesNickServPassword(const char* text)
 {
-    for (const char* line = text; line; line = strpbrk(line, "\r\n")) {
-        line += strspn(line, "\r\n");
-        if (LineTellsPassword(line))
+    for (const char* line = text; *line;) {
+        // Typed blanks before a command are dropped before it is read.
+        line += strspn(line, " \t");
+        const size_t length = strcspn(line, "\r\n");
+        const std::string one(line, length);
+        if (IsSecretLine(one.c_str()))
             return true;
+        line += length;
+        line += strspn(line, "\r\n");
     }
     return false;
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include "client/input_command.h"
 #include "net/window_messages.h"
 #include "protocol/ctcp.h"
 #include "protocol/server_rules.h"
@@ -110,19 +111,41 @@ public:
     // waiting to go): the user keeps it.
     bool TrimAndSend(const char* text);
     bool SendInputLine(const char* text);
+    // Sends text to a nick or the channel as messages (actions), echoed in
+    // its tab; false when the queue has no room for it.
+    bool SendText(const char* target, const char* text, SentText kind);
+    // A typed command (client/input_commands.cpp); false keeps its text in
+    // the input line.
+    bool RunTypedCommand(const TypedLine& typed);
+    // Sends text (none opens the tab only) to a nick or the channel after
+    // checking the name; the nick's tab opens, selected or behind the
+    // selected one.
+    bool SendToTarget(const char* target, const char* text, SentText kind, bool select);
+    bool ChangeNickByCommand(const char* nick);
+    // False, with a line that says so, for a name no nick can be.
+    bool IsPossibleNick(const char* nick);
+    // /ignore and /unignore: one nick more or less, or the list shown.
+    bool ChangeIgnoreList(const TypedLine& typed);
     void SendJoin(const char* channel);
     void SendNick(const char* nick);
     void SendQuit(const char* reason);
     // "Выйти": QUIT on an open connection; one still being made ends at once.
-    void QuitServer();
+    void QuitServer(const char* reason);
 
     // Login panel and nick change.
     void OnLoginButton();
     bool ConnectFromPanel();
     bool ValidateLogin();
     void OnLogoutButton();
+    // As "Выйти", saying goodbye with reason.
+    void LogOut(const char* reason);
     void OnDialogClose();
     void OnChangeNickButton();
+    // False, with the refusal's text, for a nick longer than the server's
+    // NICKLEN.
+    bool FitsNickLength(const char* nick, char* refusal, size_t size) const;
+    // NICK, and the identify when the password field holds a password.
+    void SendNickChange(const char* nick);
     // The nick field shows the nick the server knows the user by.
     void ShowOwnNick();
     void SetButtonImage(int id, const char* path);
@@ -136,6 +159,9 @@ public:
     // Conversation tabs.
     void InitTabControl();
     HWND FindTab(const char* name) const;
+    // The tab's index; -1 for none.
+    int TabIndexOf(const char* name) const;
+    void SelectTabAt(int index);
     void OpenTab(const char* name);
     void HideAllPages();
     void OnTabSelChange();

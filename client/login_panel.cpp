@@ -128,7 +128,12 @@ bool CIrcClient::ValidateLogin()
 
 void CIrcClient::OnLogoutButton()
 {
-    QuitServer();
+    LogOut(kQuitReason);
+}
+
+void CIrcClient::LogOut(const char* reason)
+{
+    QuitServer(reason);
     m_connected = 0;
     ClearUserList();
     ResetTabs(true);
@@ -141,7 +146,7 @@ void CIrcClient::OnDialogClose()
     // Without a connection there is nobody to say goodbye to; one still
     // being made ends here, before it could register.
     if (m_connected)
-        QuitServer();
+        QuitServer(kQuitReason);
     ClearUserList();
     ResetTabs(true);
     ResetToLogin();
@@ -164,30 +169,41 @@ void CIrcClient::OnChangeNickButton()
         ShowMessageBox("Недостаточно данных для смены ника", kNickNotChanged);
         return;
     }
-    // The server counts the bytes it receives against its NICKLEN: a longer
-    // nick would only come back refused.
-    const int nickLength = Rules().nickLength;
-    if (strlen(nick) > (size_t)nickLength) {
-        char text[128];
-        snprintf(text, sizeof text, "Сервер принимает ник не длиннее %d символов", nickLength);
-        ShowMessageBox(text, kNickNotChanged);
+    char refusal[128];
+    if (!FitsNickLength(nick, refusal, sizeof refusal)) {
+        ShowMessageBox(refusal, kNickNotChanged);
         return;
     }
-    char password[kWireFieldSize];
-    ReadWireField(GetControl(IDC_PASSWORD), password, sizeof password);
-
     EnableControls(*this, { IDC_NICK, IDC_PASSWORD }, FALSE);
     SetButtonImage(IDC_CHANGE_NICK, "IRCSkin/CHANGENICK.BMP");
-    if (ValidateLogin()) {
-        SendNick(nick);
-        if (password[0])
-            SendIdentify(password);
-    }
+    if (ValidateLogin())
+        SendNickChange(nick);
     // The nick is ours once the server says so (its NICK line for us); a
     // refused one (432, 433) leaves the old nick.
     m_nickEditLocked = 1;
     m_loginState = 2;
     UpdateNickPanel();
+}
+
+// The server counts the bytes it receives against its NICKLEN: a longer
+// nick would only come back refused.
+bool CIrcClient::FitsNickLength(const char* nick, char* refusal, size_t size) const
+{
+    const int nickLength = Rules().nickLength;
+    if (strlen(nick) <= (size_t)nickLength)
+        return true;
+    snprintf(refusal, size, "Сервер принимает ник не длиннее %d символов", nickLength);
+    return false;
+}
+
+// A registered nick identifies with the password field's password.
+void CIrcClient::SendNickChange(const char* nick)
+{
+    char password[kWireFieldSize];
+    ReadWireField(GetControl(IDC_PASSWORD), password, sizeof password);
+    SendNick(nick);
+    if (password[0])
+        SendIdentify(password);
 }
 
 void CIrcClient::ShowOwnNick()

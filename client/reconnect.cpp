@@ -43,6 +43,17 @@ void CChatConnection::OnWelcome()
     if (m_replacesDropped)
         ShowInTabs("\r\n%s*** Соединение восстановлено", COLOUR_CONNECTION);
     LoginAfterWelcome();
+    if (m_replacesDropped && m_szAwayText[0])
+        m_client.SendLine("AWAY :%s\r\n", m_szAwayText);
+}
+
+void CChatConnection::SetAway(const char* text)
+{
+    CopyText(m_szAwayText, sizeof m_szAwayText, text);
+    if (m_szAwayText[0])
+        m_client.SendLine("AWAY :%s\r\n", m_szAwayText);
+    else
+        m_client.SendLine("AWAY\r\n");
 }
 
 INT_PTR CChatConnection::OnTimer(WPARAM id)

@@ -6,6 +6,7 @@
 
 #include "protocol/capabilities.h"
 #include "protocol/chat_window.h"
+#include "protocol/ignore_list.h"
 
 #include <map>
 #include <string>
@@ -76,6 +77,7 @@ public:
     void OnServerError(const char* reason) override;
     void LeaveForLoginPanel() override;
 
+    bool IsIgnored(const char* name) const override { return ignored.Contains(rules.caseMapping, name); }
     int MessageSoundRequests() const override { return sounds; }
     void PlayMessageSound() override;
     void NoteChannelSpeaker(const char* nick) override { speakers.push_back(nick); }
@@ -94,6 +96,7 @@ public:
     std::map<int, int64_t> pingTimes;
     std::string dropReason;  // a registered session's ERROR: it makes its link again
     ServerRules rules;  // the defaults until a 005 says otherwise
+    CIgnoreList ignored;
     int sounds = 0;
     std::vector<std::string> speakers;
     bool soundOn = true;

@@ -126,6 +126,10 @@ public:
     // with the server tab in sight, saying why.
     virtual void LeaveForLoginPanel() = 0;
 
+    // The user chose not to see the nick: its messages, notices, actions
+    // and CTCP are neither shown nor answered.
+    virtual bool IsIgnored(const char* nick) const = 0;
+
     // How often the message sound was asked for; a printed line that names
     // the user asks for it too.
     virtual int MessageSoundRequests() const = 0;

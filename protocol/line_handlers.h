@@ -21,6 +21,8 @@ void OnTopic(IChatWindow& window, const ParsedLine& line, Conversation* conversa
 // Messages and CTCP (messages.cpp).
 void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
 void OnNotice(IChatWindow& window, const ParsedLine& line, Conversation* conversation);
+// A message or notice, CTCP included, from a nick the user ignores.
+bool IsIgnoredMessage(IChatWindow& window, const ParsedLine& line);
 
 // Capability negotiation and SASL (capability_lines.cpp). The challenge is
 // the AUTHENTICATE line's parameter; GiveUpSasl ends an exchange that took

@@ -88,6 +88,12 @@ void OnCtcpReply(IChatWindow& window, const ParsedLine& line, Conversation* conv
 
 } // namespace
 
+bool IsIgnoredMessage(IChatWindow& window, const ParsedLine& line)
+{
+    return (EqualsIgnoringAsciiCase(line.command, "PRIVMSG") || EqualsIgnoringAsciiCase(line.command, "NOTICE")) &&
+           window.IsIgnored(line.sender);
+}
+
 void OnPrivmsg(IChatWindow& window, const ParsedLine& line, Conversation* conversation)
 {
     if (IsCtcp(line.rest)) {

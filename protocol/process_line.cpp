@@ -84,7 +84,8 @@ void HandleReceivedLine(IChatWindow& window, char* text, size_t capacity)
         HandleServerLine(window, line, server);
         return;
     }
-    if (IsIgnoredSender(line.sender))
+    // An ignored nick's message must not even open its talk.
+    if (IsIgnoredSender(line.sender) || IsIgnoredMessage(window, line))
         return;
     DispatchPrefixedLine(window, line, ChooseConversation(window, line, server));
 }

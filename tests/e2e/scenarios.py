@@ -149,6 +149,8 @@ def chat(s):
     state = probe.state(0)
     s.tally.check("window 0: own line echoed", state.has_line(CHANNEL, "<anya> hello from anya"), state.summary())
     s.expect_colour(probe, 0, 1, "<anya> hello from anya", OWN)
+    probe.act("say 0 /me waves to the market")
+    s.wait(probe, 1, "shows anya's /me as an action", lambda st: st.has_line(CHANNEL, "* anya waves to the market"))
 
     sounds = state.sounds["count"]
     probe.act("say 1 anya, the copper lot is yours")
@@ -172,6 +174,8 @@ def chat(s):
     s.tally.equal("a private message asks for the sound", state.sounds["count"], sounds + 1)
     probe.act("say 1 deal")
     s.wait(probe, 0, "shows the private answer", lambda st: st.has_line("boris", "<boris> deal"))
+    probe.act("say 1 /msg anya deal, by /msg")
+    s.wait(probe, 0, "shows the /msg in the private tab", lambda st: st.has_line("boris", "<boris> deal, by /msg"))
 
     probe.act("select 0 1")
     probe.act("say 1 one more thing")

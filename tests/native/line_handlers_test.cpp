@@ -29,6 +29,7 @@ struct HandlerRow {
     const char* nick = "tester";
     bool sasl = false;  // the link negotiates capabilities, SASL wanted; no welcome yet
     int sounds = -1;            // message sounds asked for; -1: not looked at
+    const char* ignored = "";   // the nick the user ignores
 };
 
 void PrintTo(const HandlerRow& row, std::ostream* out) { *out << row.description; }
@@ -73,6 +74,8 @@ TEST_P(LineHandlers, ShowSendAndList)
         window.OpenConversation(talk);
     }
     window.AddUserNames(row.users);
+    if (row.ignored[0])
+        window.ignored.Add(window.rules.caseMapping, row.ignored);
     Receive(window, row.lines);
 
     Texts shown;
@@ -206,7 +209,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, LineHandlers, ::testing::Values(
     HandlerRow{ "a stand-in fits the server's NICKLEN", "", "",
                 Announcing(kShortNicks) + ":irc.test 433 * longnick12 :in use",
                 { Announced(kShortNicks), "irc.test: *** Ник longnick12 занят, пробую longnick_" },
-                { "NICK :longnick_\r\n" }, {}, true, "longnick12" }));
+                { "NICK :longnick_\r\n" }, {}, true, "longnick12" },
+    HandlerRow{ "an ignored nick, in any case of the mapping, is neither shown nor answered", "", "",
+                Announcing(kRfc1459) + ":Nick[a]!a@h PRIVMSG #marketbay :hi\r\n:Nick[a]!a@h NOTICE tester :psst\r\n"
+                ":Nick[a]!a@h PRIVMSG #marketbay :\x01" "ACTION waves\x01\r\n"
+                ":Nick[a]!a@h PRIVMSG tester :\x01VERSION\x01\r\n:bob!b@h PRIVMSG #marketbay :hi",
+                { Announced(kRfc1459), "#marketbay: <bob> hi" }, {}, {}, false, "tester", false, -1, "nick{a}" }));
 
 // The user list under the rules a server announced: its 005 line first,
 // then the lines that change the list; the entries after, in the list's order.

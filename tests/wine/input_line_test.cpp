@@ -66,9 +66,9 @@ TEST_F(InputLineTest, BlanksOnlySendNothingAndMarkNoLaterLine)
     EXPECT_EQ("", peer.Received().substr(mark));
 }
 
-TEST_F(InputLineTest, SlashTextIsPlainMessage)
+TEST_F(InputLineTest, DoubledSlashTextIsPlainMessage)
 {
-    Type("/quit now");
+    Type("//quit now");
     EXPECT_EQ("PRIVMSG #marketbay :/quit now\r\n", Sent(31));
 }
 

@@ -138,6 +138,22 @@ TEST_F(ReconnectTest, AStandInFitsTheNickLengthAnnouncedBeforeTheDrop)
     EXPECT_TRUE(Shows(kServerTab, "*** Ник tester занят, пробую test_"));
 }
 
+// The server's answer to /away is shown; the next link is told again after
+// its welcome.
+TEST_F(ReconnectTest, AwayIsSetAgainAfterTheWelcome)
+{
+    Client().TrimAndSend("/away lunch");
+    ASSERT_TRUE(PumpUntil([&] { return peer.Received().find("AWAY :lunch\r\n") != std::string::npos; }));
+    ServerSends(":irc.test 306 tester :You have been marked as being away\r\n");
+    EXPECT_TRUE(Shows(kServerTab, "You have been marked as being away"));
+    peer.CloseClient();
+    ASSERT_TRUE(WaitUntilShown(DropLine("сервер закрыл соединение", 3, 1)));
+    ASSERT_TRUE(AttemptsAfter(3000));
+    EXPECT_EQ(std::string::npos, peer.Received().find("AWAY", m_mark)) << "not before the welcome";
+    Welcome("bob");
+    EXPECT_NE(std::string::npos, peer.Received().find("JOIN :#marketbay\r\nAWAY :lunch\r\n", m_mark));
+}
+
 TEST_F(ReconnectTest, EachFailedAttemptDoublesTheWaitAndASteadyLinkStartsItAfresh)
 {
     struct Attempt {
