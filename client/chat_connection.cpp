@@ -63,7 +63,7 @@ CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool t
       m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab(), m_szUserNick(),
       m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false),
       m_saslStartedAt(0), m_joinAwaitedSince(0), m_joinAwaited(false),
-      m_szAwayText(), m_ignored()
+      m_szAwayText()
 {
     ResetServerRules(m_droppedRules);
 }

@@ -7,7 +7,6 @@
 
 #include "net/reconnect_delay.h"
 #include "net/server_connection.h"
-#include "protocol/ignore_list.h"
 
 class CIrcClient;
 
@@ -73,8 +72,6 @@ public:
     // after a drop sets it again after its welcome.
     void SetAway(const char* text);
     // The nicks the user ignores, for the session's life.
-    CIgnoreList& Ignored() { return m_ignored; }
-    const CIgnoreList& Ignored() const { return m_ignored; }
 
     void OnConnecting() override;
     void OnConnected(const char* tlsProtocol) override;
@@ -127,5 +124,4 @@ private:
     bool m_joinAwaited;
     // The away text the user set, UTF-8; "" when not away.
     char m_szAwayText[256];
-    CIgnoreList m_ignored;
 };

@@ -103,8 +103,8 @@ const ServerRules& CClientWindow::Rules() const { return m_client.Rules(); }
 
 bool CClientWindow::IsIgnored(const char* nick) const
 {
-    const CChatConnection* chat = CChatConnection::Of(m_client.m_hDialog);
-    return chat && chat->Ignored().Contains(Rules().caseMapping, nick);
+    const CIgnoreList* ignored = m_client.FindIgnoredNicks();
+    return ignored && ignored->Contains(Rules().caseMapping, nick);
 }
 void CClientWindow::ReadServerRules(const char* params) { m_client.ReadServerRules(params); }
 void CClientWindow::OnNotRegistered(const char* rest) { m_client.OnNotRegistered(rest); }

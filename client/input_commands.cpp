@@ -177,7 +177,7 @@ bool CIrcClient::ChangeNickByCommand(const char* nick)
 bool CIrcClient::ChangeIgnoreList(const TypedLine& typed)
 {
     HWND here = FindTab(GetCurrentTabName());
-    CIgnoreList& ignored = CChatConnection::Of(m_hDialog)->Ignored();
+    CIgnoreList& ignored = IgnoredNicks();
     if (!typed.target[0]) {
         PrintLine(here, "\r\n%s*** %s", COLOUR_EVENT,
                   ignored.Count() ? u8"Не показываются:" : u8"Список игнорирования пуст");
@@ -192,7 +192,7 @@ bool CIrcClient::ChangeIgnoreList(const TypedLine& typed)
     const bool adding = typed.command == InputCommand::Ignore;
     switch (adding ? ignored.Add(mapping, nick) : ignored.Remove(mapping, nick)) {
     case IgnoreChange::Done:
-        PrintLine(here, adding ? "\r\n%s*** %s не показывается до выхода с сервера"
+        PrintLine(here, adding ? "\r\n%s*** %s не показывается, пока открыто это окно"
                                : "\r\n%s*** %s снова показывается", COLOUR_EVENT, nick);
         return true;
     case IgnoreChange::Already:

@@ -51,6 +51,7 @@ CIrcClient::~CIrcClient()
     ReleaseTahomaFont(GetControl(IDC_USER_LIST));
     delete[] m_tabs;
     CancelScrollbackCheck(m_hDialog);
+    ForgetIgnoredNicks();
     // A window closed while connected releases its socket and its socket
     // library reference; nobody would ever see that connection's close.
     if (Server()) {

@@ -9,6 +9,7 @@
 #include "client/input_command.h"
 #include "net/window_messages.h"
 #include "protocol/ctcp.h"
+#include "protocol/ignore_list.h"
 #include "protocol/server_rules.h"
 
 #include <stdarg.h>
@@ -126,6 +127,12 @@ public:
     bool IsPossibleNick(const char* nick);
     // /ignore and /unignore: one nick more or less, or the list shown.
     bool ChangeIgnoreList(const TypedLine& typed);
+    // The nicks the user ignores, for the window's life (one window
+    // property, made by the first /ignore; FindIgnoredNicks gives null
+    // before it).
+    CIgnoreList& IgnoredNicks();
+    const CIgnoreList* FindIgnoredNicks() const;
+    void ForgetIgnoredNicks();
     void SendJoin(const char* channel);
     void SendNick(const char* nick);
     void SendQuit(const char* reason);

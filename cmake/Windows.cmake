@@ -19,6 +19,7 @@ add_library(talvo_objects OBJECT
     client/chat_connection.cpp
     client/client_window.cpp
     client/commands.cpp
+    client/ignored_nicks.cpp
     client/input_commands.cpp
     client/connection.cpp
     client/control_font.cpp

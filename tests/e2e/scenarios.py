@@ -403,7 +403,12 @@ def irssi(s):
     s.wait(probe, 0, "/me arrives as an action", lambda st: st.has_line(CHANNEL, "* opirssi waves at the stalls"))
     s.expect_colour(probe, 0, 1, "* opirssi waves at the stalls", ACTION)
 
+    # The module's own commands, as irssi shows them.
+    probe.act("say 0 /me nods at opirssi")
+    op.wait_screen(s.tally, "sees the module's /me as an action", r"\* trader nods at opirssi$")
+    probe.act("say 0 /msg opirssi a word in private")
     op.type("/window 1")
+    op.wait_screen(s.tally, "sees the module's /msg in private", r"trader.*a word in private$")
     op.type("/ctcp trader VERSION")
     op.wait_screen(s.tally, "shows the VERSION answer", r"CTCP VERSION reply from trader: Talvo IRC module$")
     op.type("/ctcp trader PING tok42xyz")

@@ -1,5 +1,6 @@
 // Commands typed in the input line: what each sends, what the tabs show of
 // it, and the lines that refuse one, keeping the text for the user.
+#include "client/chat_connection.h"
 #include "client/control_ids.h"
 #include "client/typed_text.h"
 #include "support/chat_fixture.h"
@@ -100,7 +101,7 @@ TEST_F(InputCommandsTest, IgnoredNickIsNotShownNorAnswered)
 {
     ServerSends(":irc.test 001 tester :Welcome\r\n");
     Type("/ignore Anna");
-    EXPECT_EQ(u8"*** Anna не показывается до выхода с сервера", LastUtf8Line("#marketbay"));
+    EXPECT_EQ(u8"*** Anna не показывается, пока открыто это окно", LastUtf8Line("#marketbay"));
     const size_t mark = peer.Received().size();
     ServerSends(":anna!a@h PRIVMSG #marketbay :hidden\r\n:anna!a@h PRIVMSG tester :\x01VERSION\x01\r\n"
                 ":bob!b@h PRIVMSG #marketbay :seen\r\n");
@@ -121,6 +122,13 @@ TEST_F(InputCommandsTest, IgnoredNickIsNotShownNorAnswered)
     EXPECT_EQ(0u, listed.find(u8"*** Не показываются:\n    nick1\n    nick2\n")) << listed;
     EXPECT_EQ(std::string::npos, listed.find("Anna")) << "taken off the list";
     EXPECT_EQ("    onemore", LastUtf8Line("#marketbay")) << "the room Anna left";
+
+    // The list is the window's: the session's end leaves it.
+    Type("/quit");
+    peer.CloseClient();
+    ASSERT_TRUE(PumpUntil([&] { return CChatConnection::Of(window.Dialog()) == nullptr; }));
+    ASSERT_NE(nullptr, Client().FindIgnoredNicks());
+    EXPECT_TRUE(Client().FindIgnoredNicks()->Contains(CaseMapping::Ascii, "ONEMORE"));
 }
 
 TEST_F(InputCommandsTest, QuitSaysGoodbyeWithTheReason)
