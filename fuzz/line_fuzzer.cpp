@@ -140,11 +140,12 @@ void CheckSent(const std::string& lines, const ParsedLine& line, const CRecordin
     }
 }
 
-// Every line the received one printed went to `conversation`, or was lost
-// when it is not open.
+// Every line the received one printed went to the open tab that
+// `conversation` names under the server's case rules, or was lost when none is.
 void CheckWrittenOnlyTo(const CRecordingWindow& window, size_t from, const std::string& conversation)
 {
-    const std::string expected = window.Find(conversation) ? conversation : "";
+    const RecordedConversation* open = window.Find(conversation);
+    const std::string expected = open ? open->name : "";
     for (size_t i = from; i < window.printed.size(); ++i)
         Expect(window.printed[i].conversation == expected);
 }
