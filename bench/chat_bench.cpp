@@ -14,11 +14,12 @@
 // handshake's line in the server tab's); the scripts subtract the peer's
 // first-byte time, or the start for the handshake.
 // With --profile a sampling thread reads where the window's thread is, once
-// a millisecond, and the module each sample falls in is counted.
+// a millisecond (bench/thread_sampler.h).
 #include <winsock2.h>
 
 #include "client/control_ids.h"
 #include "net/tls_records.h"
+#include "bench/thread_sampler.h"
 #include "tools/host_kit.h"
 
 #include <commdlg.h>
@@ -29,13 +30,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <map>
 #include <string>
 
 namespace {
 
 const char kNick[] = "bencher";
-const DWORD kLimitMs = 30 * 60 * 1000;
+// As long as bench/traffic_peer.py waits.
+const DWORD kLimitMs = 4 * 3600 * 1000;
 
 double WallClockSeconds()
 {
@@ -110,13 +111,15 @@ BOOL CALLBACK FindLastNumber(HWND window, LPARAM context)
 }
 
 // The committed memory at its peak over the first fifth of the traffic,
-// over the last fifth, and over all of it, sampled by a thread of its own:
-// during a burst the window's thread does little else than read. A peak
-// over a stretch is taken rather than one reading, because the channel's
-// control holds between its shown lines and a block more.
+// over the last fifth, and over all of it, sampled by a thread of its own
+// that never waits for the window: the window's thread tells how far the
+// lines have come as it goes (PublishShown), and the watch reads memory
+// whatever the window is doing. A peak over a stretch is taken rather than
+// one reading, because the channel's control holds between its shown lines
+// and a block more.
 class MemoryWatch {
 public:
-    MemoryWatch(HWND dialog, long lines) : m_hDialog(dialog), m_firstFifth(lines / 5), m_lastFifth(lines - lines / 5) {}
+    explicit MemoryWatch(long lines) : m_firstFifth(lines / 5), m_lastFifth(lines - lines / 5) {}
 
     void Start() { m_worker = CreateThread(NULL, 0, &MemoryWatch::Run, this, 0, NULL); }
 
@@ -127,9 +130,14 @@ public:
         Sample();
     }
 
+    // Called on the window's thread with the highest line number shown.
+    void PublishShown(long shown) { InterlockedExchange(&m_shown, shown); }
+
     double Peak() const { return m_peak; }
     double FirstFifthPeak() const { return m_firstPeak; }
     double LastFifthPeak() const { return m_lastPeak; }
+    long FirstFifthSamples() const { return m_firstSamples; }
+    long LastFifthSamples() const { return m_lastSamples; }
 
 private:
     static DWORD WINAPI Run(LPVOID self)
@@ -145,112 +153,60 @@ private:
     void Sample()
     {
         const double now = CommittedPrivateMegabytes();
-        long shown = 0;
-        EnumChildWindows(m_hDialog, &FindLastNumber, (LPARAM)&shown);
+        const long shown = m_shown;
         if (now > m_peak)
             m_peak = now;
-        if (shown <= m_firstFifth && now > m_firstPeak)
-            m_firstPeak = now;
-        if (shown >= m_lastFifth && now > m_lastPeak)
-            m_lastPeak = now;
+        if (shown <= m_firstFifth) {
+            ++m_firstSamples;
+            if (now > m_firstPeak)
+                m_firstPeak = now;
+        }
+        if (shown >= m_lastFifth) {
+            ++m_lastSamples;
+            if (now > m_lastPeak)
+                m_lastPeak = now;
+        }
     }
 
-    HWND m_hDialog;
     long m_firstFifth;
     long m_lastFifth;
     HANDLE m_worker = NULL;
     volatile LONG m_stop = 0;
+    volatile LONG m_shown = 0;
     double m_peak = 0;
     double m_firstPeak = 0;
     double m_lastPeak = 0;
+    long m_firstSamples = 0;
+    long m_lastSamples = 0;
 };
 
-// Counts, per module, where the sampled thread's instruction pointer is.
-class Sampler {
-public:
-    explicit Sampler(DWORD threadId) : m_thread(OpenThread(THREAD_ALL_ACCESS, FALSE, threadId)) {}
-
-    void Start() { m_worker = CreateThread(NULL, 0, &Sampler::Run, this, 0, NULL); }
-
-    void Stop()
-    {
-        InterlockedExchange(&m_stop, 1);
-        WaitForSingleObject(m_worker, INFINITE);
-    }
-
-    void Print() const
-    {
-        long total = 0;
-        for (const auto& entry : m_samples)
-            total += entry.second;
-        printf("profile: %ld samples of the window's thread\n", total);
-        std::multimap<long, std::string> byCount;
-        for (const auto& entry : m_samples)
-            byCount.insert(std::make_pair(-entry.second, entry.first));
-        for (const auto& entry : byCount)
-            printf("profile: %5.1f%%  %s\n", -entry.first * 100.0 / total, entry.second.c_str());
-    }
-
-private:
-    static DWORD WINAPI Run(LPVOID self)
-    {
-        Sampler& sampler = *(Sampler*)self;
-        timeBeginPeriod(1);
-        while (!sampler.m_stop) {
-            sampler.TakeSample();
-            Sleep(1);
-        }
-        timeEndPeriod(1);
-        return 0;
-    }
-
-    void TakeSample()
-    {
-        if (SuspendThread(m_thread) == (DWORD)-1)
-            return;
-        CONTEXT context = {};
-        context.ContextFlags = CONTEXT_CONTROL;
-        const bool read = GetThreadContext(m_thread, &context);
-        ResumeThread(m_thread);
-        if (read)
-            ++m_samples[ModuleOf(InstructionPointer(context))];
-    }
-
-    static ULONG_PTR InstructionPointer(const CONTEXT& context)
-    {
-#if defined(_WIN64)
-        return context.Rip;
-#else
-        return context.Eip;
-#endif
-    }
-
-    static std::string ModuleOf(ULONG_PTR address)
-    {
-        HMODULE module;
-        char path[MAX_PATH];
-        if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                (LPCSTR)address, &module) ||
-            !GetModuleFileNameA(module, path, sizeof path))
-            return "(outside any module: Wine's Unix side)";
-        const char* name = strrchr(path, '\\');
-        return name ? name + 1 : path;
-    }
-
-    HANDLE m_thread;
-    HANDLE m_worker = NULL;
-    volatile LONG m_stop = 0;
-    std::map<std::string, long> m_samples;
+// The arguments after PORT_FILE: a number of lines, and --profile.
+struct Options {
+    long lines = 0;
+    bool profile = false;
 };
+
+Options ReadOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 3; i < argc; ++i) {
+        if (strcmp(argv[i], "--profile") == 0)
+            options.profile = true;
+        else
+            options.lines = atol(argv[i]);
+    }
+    return options;
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string what = argc > 1 ? argv[1] : "";
+    const Options options = ReadOptions(argc, argv);
     if (argc < 3 || (what != "burst" && what != "names" && what != "memory" && what != "handshake") ||
-        (what == "memory" && argc < 4)) {
-        fprintf(stderr, "usage: chat_bench.exe burst|names|memory|handshake PORT_FILE [LINES|--profile]\n");
+        (what == "memory" && options.lines <= 0)) {
+        fprintf(stderr, "usage: chat_bench.exe burst|names|memory|handshake PORT_FILE [LINES] [--profile]\n");
         return 2;
     }
     const unsigned short port = ReadPort(argv[2]);
@@ -266,16 +222,14 @@ int main(int argc, char** argv)
     PumpFor(300);
     const double memoryBefore = CommittedPrivateMegabytes();
 
-    Sampler sampler(GetCurrentThreadId());
-    const bool profile = argc > 3 && strcmp(argv[3], "--profile") == 0;
+    CThreadSampler sampler(GetCurrentThreadId(), GetModuleHandleA("TalvoIrc.dll"));
     printf("start %.6f\n", WallClockSeconds());
     // On the TLS port the server is named as its certificate names it.
     LogInToLoopback(dialog, kNick, port == kTlsPort ? "localhost" : "127.0.0.1", port);
-    if (profile)
+    if (options.profile)
         sampler.Start();
 
-    const double lines = what == "memory" ? atof(argv[3]) : 0;
-    MemoryWatch memory(dialog, (long)lines);
+    MemoryWatch memory(options.lines);
     if (what == "memory")
         memory.Start();
     // The handshake is timed to the line that says it is over, the
@@ -285,15 +239,24 @@ int main(int argc, char** argv)
                                                   : "burst-end",
                             what == "handshake", NULL };
     const DWORD start = GetTickCount();
+    DWORD published = start;
     while (!search.found && GetTickCount() - start < kLimitMs) {
         MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
         PumpPending();
         EnumChildWindows(dialog, &FindMarker, (LPARAM)&search);
+        if (what == "memory" && GetTickCount() - published >= 100) {
+            long shown = 0;
+            EnumChildWindows(dialog, &FindLastNumber, (LPARAM)&shown);
+            memory.PublishShown(search.found ? options.lines : shown);
+            published = GetTickCount();
+        }
     }
-    if (what == "memory")
+    if (what == "memory") {
+        memory.PublishShown(options.lines);
         memory.Stop();
+    }
     const double done = WallClockSeconds();
-    if (profile)
+    if (options.profile)
         sampler.Stop();
     if (!search.found) {
         fprintf(stderr, "chat_bench: the last line never arrived\n");
@@ -304,11 +267,19 @@ int main(int argc, char** argv)
         printf("users %d\n", (int)SendDlgItemMessageA(dialog, IDC_USER_LIST, LB_GETCOUNT, 0, 0));
     if (what == "memory") {
         const double after = CommittedPrivateMegabytes();
-        printf("memory %.1f MB before; peak %.1f MB over the first fifth of %.0f lines, %.1f MB over the "
-               "last fifth, %.1f MB over all; %.1f MB at the end\n",
-               memoryBefore, memory.FirstFifthPeak(), lines, memory.LastFifthPeak(), memory.Peak(), after);
+        printf("memory %.1f MB before; peak %.1f MB over the first fifth of %ld lines (%ld samples), %.1f MB over "
+               "the last fifth (%ld samples), %.1f MB over all; %.1f MB at the end\n",
+               memoryBefore, memory.FirstFifthPeak(), options.lines, memory.FirstFifthSamples(),
+               memory.LastFifthPeak(), memory.LastFifthSamples(), memory.Peak(), after);
+        // A fifth without a sample has no peak: the figure would read as a success.
+        if (memory.FirstFifthSamples() == 0 || memory.LastFifthSamples() == 0) {
+            fprintf(stderr, "chat_bench: no memory sample over the %s fifth of the lines\n",
+                    memory.FirstFifthSamples() == 0 ? "first" : "last");
+            fflush(stdout);
+            ExitProcess(1);
+        }
     }
-    if (profile)
+    if (options.profile)
         sampler.Print();
     fflush(stdout);
     // The peer sees the connection close; no need to wait for Wine's teardown.

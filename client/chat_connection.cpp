@@ -15,7 +15,11 @@
 
 namespace {
 
-const char kConnectionProperty[] = "TalvoConnection";
+// The connections of this thread's windows, newest first. A window
+// property would do, but under Wine reading one is a round trip to the
+// window server, and the handlers of every line look the connection up many
+// times (its rules fold every name they compare).
+thread_local CChatConnection* t_pFirstConnection;
 
 // Each line is its own format: PrintLine converts the format from code page
 // 1251, while its arguments go in as UTF-8.
@@ -59,7 +63,7 @@ static_assert(kTlsLongestHostName == 253, "the line of HostTooLong names the lim
 } // namespace
 
 CChatConnection::CChatConnection(CIrcClient& client, unsigned short port, bool tls)
-    : m_client(client), m_pServer(NULL), m_port(port), m_tls(tls), m_delay(), m_reconnectAt(0),
+    : m_client(client), m_pNext(NULL), m_pServer(NULL), m_port(port), m_tls(tls), m_delay(), m_reconnectAt(0),
       m_replacesDropped(false), m_sessionEnded(false), m_szDropReason(), m_szWaitingTab(), m_szUserNick(),
       m_nickRetries(0), m_nickServAwaitedSince(0), m_awaitingNickServ(false), m_nickServAwaited(false),
       m_saslStartedAt(0), m_joinAwaitedSince(0), m_joinAwaited(false),
@@ -86,7 +90,8 @@ CChatConnection* CChatConnection::Start(CIrcClient& client, unsigned short port,
         delete chat;
         return NULL;
     }
-    SetPropA(client.m_hDialog, kConnectionProperty, (HANDLE)chat);
+    chat->m_pNext = t_pFirstConnection;
+    t_pFirstConnection = chat;
     return chat;
 }
 
@@ -99,12 +104,22 @@ bool CChatConnection::StartLink(ConnectionFailure* failure)
 
 CChatConnection* CChatConnection::Of(HWND dialog)
 {
-    return (CChatConnection*)GetPropA(dialog, kConnectionProperty);
+    for (CChatConnection* chat = t_pFirstConnection; chat; chat = chat->m_pNext)
+        if (chat->m_client.m_hDialog == dialog)
+            return chat;
+    return NULL;
 }
 
 void CChatConnection::End(HWND dialog)
 {
-    delete (CChatConnection*)RemovePropA(dialog, kConnectionProperty);
+    for (CChatConnection** link = &t_pFirstConnection; *link; link = &(*link)->m_pNext) {
+        if ((*link)->m_client.m_hDialog == dialog) {
+            CChatConnection* chat = *link;
+            *link = chat->m_pNext;
+            delete chat;
+            return;
+        }
+    }
 }
 
 void CChatConnection::ShowWaitingLines(const char* tab)

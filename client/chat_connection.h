@@ -95,6 +95,7 @@ private:
     void OnReconnectTimer();
 
     CIrcClient& m_client;
+    CChatConnection* m_pNext;  // the next connection of this thread's windows
     CServerConnection* m_pServer;
     unsigned short m_port;
     bool m_tls;

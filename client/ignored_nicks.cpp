@@ -1,29 +1,55 @@
 // The nicks the user ignores. They outlast the session's connection, which
-// goes at every logout, so they hang on the dialog itself.
+// goes at every logout, so they are kept with the dialog itself, from the
+// first /ignore until the window goes.
 #include "client/irc_client.h"
 
 namespace {
 
-const char kIgnoredProperty[] = "TalvoIgnored";
+// The lists of this thread's windows. A window property would do, but under
+// Wine reading one is a round trip to the window server, and every line
+// received is checked against the list.
+struct IgnoredOfDialog {
+    HWND hDialog;
+    CIgnoreList list;
+    IgnoredOfDialog* pNext;
+};
+
+thread_local IgnoredOfDialog* t_pFirstIgnored;
+
+IgnoredOfDialog* FindEntry(HWND dialog)
+{
+    for (IgnoredOfDialog* entry = t_pFirstIgnored; entry; entry = entry->pNext)
+        if (entry->hDialog == dialog)
+            return entry;
+    return NULL;
+}
 
 } // namespace
 
 CIgnoreList& CIrcClient::IgnoredNicks()
 {
-    CIgnoreList* ignored = (CIgnoreList*)GetPropA(m_hDialog, kIgnoredProperty);
-    if (!ignored) {
-        ignored = new CIgnoreList();
-        SetPropA(m_hDialog, kIgnoredProperty, (HANDLE)ignored);
+    IgnoredOfDialog* entry = FindEntry(m_hDialog);
+    if (!entry) {
+        entry = new IgnoredOfDialog{ m_hDialog, CIgnoreList(), t_pFirstIgnored };
+        t_pFirstIgnored = entry;
     }
-    return *ignored;
+    return entry->list;
 }
 
 const CIgnoreList* CIrcClient::FindIgnoredNicks() const
 {
-    return (const CIgnoreList*)GetPropA(m_hDialog, kIgnoredProperty);
+    const IgnoredOfDialog* entry = FindEntry(m_hDialog);
+    return entry ? &entry->list : NULL;
 }
 
 void CIrcClient::ForgetIgnoredNicks()
 {
-    delete (CIgnoreList*)RemovePropA(m_hDialog, kIgnoredProperty);
+    for (IgnoredOfDialog** link = &t_pFirstIgnored; *link; link = &(*link)->pNext) {
+        if ((*link)->hDialog == m_hDialog) {
+            IgnoredOfDialog* entry = *link;
+            *link = entry->pNext;
+            delete entry;
+            return;
+        }
+    }
 }

@@ -123,7 +123,8 @@ talvo_host_program(screenshots tools/screenshots.cpp)
 # A long soak of one chat window, run by tools/soak.sh.
 talvo_host_program(soak tools/soak.cpp)
 # The module's side of the benchmarks in bench/.
-talvo_host_program(chat_bench bench/chat_bench.cpp winmm)
+talvo_host_program(chat_bench bench/chat_bench.cpp winmm psapi)
+target_sources(chat_bench PRIVATE ${PROJECT_SOURCE_DIR}/bench/thread_sampler.cpp)
 talvo_host_program(start_time bench/start_time.cpp)
 talvo_host_program(line_cost bench/line_cost.cpp)
 target_sources(line_cost PRIVATE ${PROJECT_SOURCE_DIR}/output/rich_stream.cpp)

@@ -1,7 +1,8 @@
 // The sound played when the user is addressed.
 #pragma once
 
-// Starts "IRCSkin/Message.wav" asynchronously.
+// Starts "IRCSkin/Message.wav" asynchronously, unless it started less than
+// a second ago.
 void PlayMessageSound();
 
 // Stops the sound and waits until its player thread has ended, if the sound
