@@ -21,7 +21,8 @@ ULONG_PTR InstructionPointer(const CONTEXT& context)
 }
 
 // A mapping of a Unix library, from /proc/self/maps: Wine's Unix side runs
-// in the same process, outside every PE module.
+// in the same process, outside every PE module. Wine reads only the start of
+// the file, so most of that side is counted as one.
 struct UnixMapping {
     ULONG_PTR start;
     ULONG_PTR end;
@@ -84,7 +85,7 @@ Place PlaceOf(ULONG_PTR address, const std::vector<UnixMapping>& mappings)
     for (const UnixMapping& mapping : mappings)
         if (address >= mapping.start && address < mapping.end)
             return Place{ mapping.path, address - mapping.start + mapping.fileOffset };
-    return Place{ "(unknown)", 0 };
+    return Place{ "(Wine's Unix side)", 0 };
 }
 
 std::string ModuleName(const std::string& file)
@@ -287,7 +288,8 @@ void CThreadSampler::Print() const
         total += sample.second;
         byModule[ModuleName(PlaceOf(sample.first, mappings).file)] += sample.second;
     }
-    printf("profile: %ld samples of the window's thread\n", total);
+    printf("profile: %ld samples of the window's thread (%u Unix mappings read)\n", total,
+           (unsigned)mappings.size());
     std::multimap<long, std::string> ranked;
     for (const auto& entry : byModule)
         ranked.insert(std::make_pair(-entry.second, entry.first));

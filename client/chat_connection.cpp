@@ -3,7 +3,7 @@
 #include "client/control_ids.h"
 #include "client/irc_client.h"
 #include "client/drop_reasons.h"
-#include "client/redraw_pause.h"
+#include "output/redraw_pause.h"
 #include "output/output_batch.h"
 #include "protocol/colours.h"
 #include "protocol/tokens.h"

@@ -21,9 +21,25 @@ struct InputKeys {
     CNickCompletion completion;
 };
 
+// The input last looked up, with its keys: every channel line notes its
+// speaker, and under Wine a property read is a round trip to the window
+// server.
+thread_local HWND t_hLastInput;
+thread_local InputKeys* t_pLastKeys;
+
 InputKeys* KeysOf(HWND input)
 {
-    return (InputKeys*)GetPropA(input, kKeysProperty);
+    if (input != t_hLastInput) {
+        t_pLastKeys = (InputKeys*)GetPropA(input, kKeysProperty);
+        t_hLastInput = input;
+    }
+    return t_pLastKeys;
+}
+
+void ForgetLastInput()
+{
+    t_hLastInput = NULL;
+    t_pLastKeys = NULL;
 }
 
 class CUserListNicks final : public INickList {
@@ -138,6 +154,7 @@ LRESULT CALLBACK InputKeysProc(HWND input, UINT message, WPARAM wParam, LPARAM l
     try {
         if (message == WM_NCDESTROY) {
             RemovePropA(input, kKeysProperty);
+            ForgetLastInput();
             delete keys;
         } else if (OnKey(input, *keys, message, wParam)) {
             return 0;
@@ -158,6 +175,7 @@ void TakeOverInputKeys(HWND input)
         return;
     InputKeys* keys = new InputKeys();
     SetPropA(input, kKeysProperty, keys);
+    ForgetLastInput();
     keys->previousProc = (WNDPROC)SetWindowLongPtrA(input, GWLP_WNDPROC, (LONG_PTR)&InputKeysProc);
 }
 

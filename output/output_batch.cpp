@@ -1,6 +1,7 @@
 #include "output/output_batch.h"
 
 #include "output/message_sound.h"
+#include "output/redraw_pause.h"
 #include "output/rich_stream.h"
 #include "output/scrollback_control.h"
 
@@ -40,10 +41,12 @@ public:
     void PlayMessageSound() override { ::PlayMessageSound(); }
 
     // Appends the collected text at the end of the control and keeps it
-    // scrolled to the bottom. A control closed in the meantime takes nothing.
+    // scrolled to the bottom, drawn once when both are done. A control
+    // closed in the meantime takes nothing.
     void WriteToControl()
     {
         if (IsWindow(m_hControl) && (HasText() || ScrollWanted())) {
+            CRedrawPause pause(m_hControl, true);
             if (HasText() && !AddressSpaceRunningOut()) {
                 AppendRichText(m_hControl, ComposeStream(GetACP()));
                 AddShownLines(m_hControl, LineBreaks());
