@@ -16,8 +16,15 @@
 namespace {
 
 // How long one FD_READ may go on reading before the window handles its
-// other messages again: a flood is shown in steps, and typing keeps working.
+// other messages again, and so how long a line read at its start waits
+// before the insertion that shows it begins: a flood is shown in steps of
+// many lines each, and typing keeps working. Counted by g_pfnSendTicks.
 const DWORD kReadBudgetMs = 50;
+// While lines keep coming, a read that finds the socket empty waits this
+// long for more before the window shows what it has: a server's flood
+// arrives a few lines at a time, and each insertion costs the rich edit a
+// layout and a drawing whatever it holds.
+const DWORD kLineGapMs = 5;
 
 } // namespace
 
@@ -56,7 +63,7 @@ CServerConnection::CServerConnection(HWND window, IConnectionEvents& events, con
                                      size_t capacity)
     : m_hWindow(window), m_events(events), m_pWatch(NULL), m_socket(0), m_pLookup(NULL), m_pTls(NULL),
       m_pCheck(NULL), m_pQueue(NULL), m_pLine(line), m_lineCapacity(capacity), m_lineLen(0), m_arrivedLen(0),
-      m_arrived(), m_readStopped(false), m_closedInHandshake(false), m_lastHeardAt(0), m_pinged(false),
+      m_arrived(), m_readStopped(false), m_closedInHandshake(false), m_lastReadEnd(0), m_lastHeardAt(0), m_pinged(false),
       m_welcomed(false), m_refusedServicesLogin(false), m_refusedJoin(false), m_caps(),
       m_linesWaited(false), m_answersFullAt(0), m_szHost()
 {
@@ -270,11 +277,13 @@ void CServerConnection::OnSocketRead()
 }
 
 // Reads chunk after chunk for up to kReadBudgetMs; data left over brings
-// another FD_READ.
+// another FD_READ. Lines that came less than the budget after the last read
+// are a flow: then a read that finds nothing waits a moment for more.
 void CServerConnection::TakeArrivedLines()
 {
     CDeletionWatch watch(*this);
-    const DWORD start = GetTickCount();
+    const DWORD start = g_pfnSendTicks();
+    const bool flowing = start - m_lastReadEnd < kReadBudgetMs;
     // A line's handler that lets the window's messages run may read again.
     char chunk[sizeof m_arrived];
     int received = m_arrivedLen;
@@ -287,10 +296,28 @@ void CServerConnection::TakeArrivedLines()
         if (watch.Deleted())
             return;
         m_lineLen = lineLen;
-    } while (!m_readStopped && GetTickCount() - start < kReadBudgetMs &&
-             (received = ReceiveFromServer(chunk, sizeof chunk)) > 0);
+        const DWORD spent = g_pfnSendTicks() - start;
+        if (m_readStopped || spent >= kReadBudgetMs)
+            break;
+        received = ReceiveFromServer(chunk, sizeof chunk);
+        const DWORD gap = kReadBudgetMs - spent < kLineGapMs ? kReadBudgetMs - spent : kLineGapMs;
+        if (received <= 0 && flowing && WaitForMoreText(gap))
+            received = ReceiveFromServer(chunk, sizeof chunk);
+    } while (received > 0);
+    m_lastReadEnd = g_pfnSendTicks();
     if (!m_readStopped)
         AnnounceBufferedInput();
+}
+
+bool CServerConnection::WaitForMoreText(DWORD milliseconds) const
+{
+    if (m_pTls && m_pTls->HasBufferedInput())
+        return true;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(m_socket, &readable);
+    timeval wait = { 0, (long)milliseconds * 1000 };
+    return select(0, &readable, NULL, NULL, &wait) > 0;
 }
 
 // A line that ended the connection, or asked for no more, leaves the rest

@@ -101,6 +101,8 @@ private:
     // Shows what the server sent before its close, then reports the close.
     void TakeLastLinesAndClose();
     int ReceiveFromServer(char* bytes, int capacity);
+    // Whether more text can be read within `milliseconds`.
+    bool WaitForMoreText(DWORD milliseconds) const;
     // The line assembler's handler: context is the read's CDeletionWatch.
     static bool DeliverLine(void* context);
     void Fail(ConnectionFailure failure);
@@ -133,13 +135,18 @@ private:
     char* m_pLine;
     size_t m_lineCapacity;
     int32_t m_lineLen;
-    // The first chunk of arrived text, until TakeArrivedLines takes it.
+    // The first chunk of arrived text, until TakeArrivedLines takes it. A
+    // chunk holds about a hundred lines of a busy channel: every read is a
+    // call into the system (under Wine a round trip to the wine server), and
+    // one of 1 KB took in about seven.
     int m_arrivedLen;
-    char m_arrived[1024];
+    char m_arrived[16384];
     // The window asked for no more lines of this read.
     bool m_readStopped;
     // The server's close came with the TLS handshake's last records.
     bool m_closedInHandshake;
+    // When the last read ended (g_pfnSendTicks).
+    DWORD m_lastReadEnd;
     // When the server was last heard from (g_pfnSendTicks), and whether our
     // PING has gone since.
     uint32_t m_lastHeardAt;

@@ -4,6 +4,7 @@
 #include "output/received_text.h"
 #include "output/message_sound.h"
 #include "output/output_batch.h"
+#include "output/rich_stream.h"
 #include "support/output_reading.h"
 #include "support/test_window.h"
 
@@ -175,6 +176,36 @@ TEST_F(PrintLineTest, BatchedLinesAppearWhenTheBatchCloses)
     EXPECT_EQ("0,0,127", StyleOf("second"));
     EXPECT_EQ("255,0,0 bold", StyleOf("<bob>"));
     EXPECT_TRUE(COutputBatch::OpenFor(window.Dialog()) == NULL);
+}
+
+// A batch's seams leave no trace: lines that reach one control in one
+// batch read back, text and formats, exactly as the same lines do in
+// another control that takes them one batch each.
+TEST_F(PrintLineTest, BatchSeamsLeaveNoTrace)
+{
+    Client().OpenTab("alice");
+    HWND single = Client().FindTab("alice");
+    ASSERT_TRUE(single != NULL);
+    const char* const kLines[] = {
+        "\x02bold to the end",
+        "plain after bold",
+        "\x03" "4red\x1f under\x0f reset",
+        "\x03" "12,1blue on black \x02bold\x02 not",
+        "Кириллица \x1funder",
+        "hi tester: mention",
+        "last \x03" "3green",
+    };
+    {
+        COutputBatch batch(window.Dialog());
+        for (const char* line : kLines)
+            Client().PrintLine(output, "\r\n%s<%s> %s", COLOUR_CHAT, "bob", line);
+    }
+    for (const char* line : kLines)
+        Client().PrintLine(single, "\r\n%s<%s> %s", COLOUR_CHAT, "bob", line);
+
+    const LONG kAll = 0x7fffffff;
+    EXPECT_EQ(window.OutputText("#marketbay"), window.OutputText("alice"));
+    EXPECT_EQ(ReadRichText(output, 0, kAll), ReadRichText(single, 0, kAll));
 }
 
 // A line reaches the control in one rich-text insertion and ends scrolled to

@@ -1,6 +1,7 @@
 // The server connection on its own, against a scripted peer on loopback,
 // with a window of events that ends it the way a KICK or a refusal does:
 // by deleting it from inside an event.
+#include "net/send_clock.h"
 #include "net/server_connection.h"
 #include "support/chat_fixture.h"
 
@@ -52,7 +53,13 @@ public:
         }
         return true;
     }
-    void OnTextArrived() override { m_pConnection->TakeArrivedLines(); }
+    void OnTextArrived() override
+    {
+        m_pConnection->TakeArrivedLines();
+        m_reads.push_back(m_lines.size());
+    }
+    // The lines received by the end of each read.
+    const std::vector<size_t>& Reads() const { return m_reads; }
     void OnFailed(const FailureReport&) override {}
     void OnClosed(CloseReason) override {}
     void OnAllLinesSent() override {}
@@ -74,7 +81,15 @@ private:
     bool m_connected = false;
     char m_line[2048] = "";
     std::vector<std::string> m_lines;
+    std::vector<size_t> m_reads;
 };
+
+// A clock that moves on 10 ms every time it is read.
+DWORD g_tickingNow;
+DWORD WINAPI ReadTickingClock()
+{
+    return g_tickingNow += 10;
+}
 
 TEST(ServerConnection, LineThatEndsItLeavesTheRestOfTheChunkAndNothingHeld)
 {
@@ -92,6 +107,36 @@ TEST(ServerConnection, LineThatEndsItLeavesTheRestOfTheChunkAndNothingHeld)
     EXPECT_EQ(SOCKET_ERROR, getsockopt(socket, SOL_SOCKET, SO_TYPE, (char*)&type, &length));
     // Only the peer's socket library reference is left.
     EXPECT_EQ(WinsockReferencesAtStart() + 1, WinsockReferences());
+}
+
+// However much keeps coming, a read ends once it has spent its 50 ms: the
+// lines read so far are shown, and the rest come in the reads after it, in
+// order and whole.
+TEST(ServerConnection, ReadEndsWithinItsBoundAndTheRestFollows)
+{
+    IrcPeer peer;
+    EndingWindow window("never");
+    ASSERT_TRUE(window.Start(peer.Port()));
+    ASSERT_TRUE(PumpUntil([&] { return peer.TryAccept() && window.IsConnected(); }));
+    DWORD(WINAPI* previous)() = g_pfnSendTicks;
+    g_pfnSendTicks = &ReadTickingClock;
+
+    std::string flood;
+    const int kLines = 4000;  // 240 KB: several times what one read takes in
+    for (int i = 0; i < kLines; ++i)
+        flood += ":a!u@h PRIVMSG #marketbay :line " + std::to_string(100000 + i) + std::string(30, '.') + "\r\n";
+    peer.Send(flood);
+    const bool allRead = PumpUntil([&] { return window.Lines().size() == kLines; });
+    g_pfnSendTicks = previous;
+
+    ASSERT_TRUE(allRead);
+    ASSERT_FALSE(window.Reads().empty());
+    // Five readings of the clock at most before the bound: each read takes a
+    // chunk, so the first read ended long before the last line was in.
+    EXPECT_LT(window.Reads().front(), (size_t)kLines / 2);
+    for (int i = 0; i < kLines; ++i)
+        ASSERT_EQ(":a!u@h PRIVMSG #marketbay :line " + std::to_string(100000 + i) + std::string(30, '.'),
+                  window.Lines()[i]);
 }
 
 } // namespace
