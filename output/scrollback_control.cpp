@@ -269,15 +269,16 @@ HWND ReplaceOutput(HWND old, const std::vector<const std::string*>& parts)
 // time; with `storeBlock` 0 they go. A reader at the bottom stays there; one
 // who scrolled up keeps the same text at the top of the view, unless that
 // text was among the lines that left. A control the reader holds with the
-// mouse is left as it is until let go.
-void ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
+// mouse is left as it is until let go. Returns the control that shows the
+// conversation from now on: a rebuild replaces it.
+HWND ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
 {
     OutputScrollback* scrollback = ScrollbackOf(output);
     if (!scrollback || scrollback->shownLines <= keep)
-        return;
+        return output;
     if (IsHeldByReader(output, *scrollback)) {
         scrollback->checkDeferred = true;
-        return;
+        return output;
     }
     const uint32_t leaving = scrollback->shownLines - keep;
     std::u16string text;
@@ -300,7 +301,7 @@ void ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
     const std::string newer = ReadRichText(output, cut, TextLength(output));
     HWND fresh = ReplaceOutput(output, { &newer });
     if (!fresh)
-        return;
+        return output;
     scrollback->shownLines = keep;
     for (CStoredLines::Block& block : blocks)
         scrollback->stored.Add(std::move(block.richText), block.lines);
@@ -310,6 +311,7 @@ void ShrinkToNewest(HWND output, uint32_t keep, uint32_t storeBlock)
         view.y = view.y > gone ? view.y - gone : 0;
         SendMessageA(fresh, EM_SETSCROLLPOS, 0, (LPARAM)&view);
     }
+    return fresh;
 }
 
 // What a conversation can give up for the window: its stored lines, or with
@@ -389,21 +391,23 @@ void KeepScrollbackBounds(const HWND outputs[], int count)
 {
     if (count > kMaxConversations)
         count = kMaxConversations;
+    // A rebuild replaces a control: the window goes on with the new one.
+    HWND current[kMaxConversations] = {};
     uint32_t kept[kMaxConversations] = {};
     uint32_t givable[kMaxConversations] = {};
     uint64_t total = 0;
     for (int i = 0; i < count; ++i) {
-        HWND output = outputs[i];
-        OutputScrollback* scrollback = ScrollbackOf(output);
+        current[i] = outputs[i];
+        OutputScrollback* scrollback = ScrollbackOf(current[i]);
         if (!scrollback)
             continue;
         const ScrollbackLimits& limits = LimitsOfTab(i);
         // A reader scrolled up is left alone, unless the control would
         // grow past everything the conversation keeps.
         if (ShouldShrinkShown(scrollback->shownLines, limits) && !scrollback->readerScrolledUp)
-            ShrinkToNewest(output, limits.shown, limits.block);
+            current[i] = ShrinkToNewest(current[i], limits.shown, limits.block);
         else if (scrollback->shownLines > limits.kept + limits.block)
-            ShrinkToNewest(output, limits.kept, limits.block);
+            current[i] = ShrinkToNewest(current[i], limits.kept, limits.block);
         scrollback->stored.DropBeyond(limits.kept, scrollback->shownLines);
         kept[i] = scrollback->stored.Lines() + scrollback->shownLines;
         givable[i] = GivableLines(*scrollback);
@@ -418,7 +422,7 @@ void KeepScrollbackBounds(const HWND outputs[], int count)
         const int i = ChooseConversationToTrim(kept, givable, (size_t)count);
         if (i < 0)
             break;
-        OutputScrollback* scrollback = ScrollbackOf(outputs[i]);
+        OutputScrollback* scrollback = ScrollbackOf(current[i]);
         const ScrollbackLimits& limits = LimitsOfTab(i);
         uint32_t removed;
         if (!scrollback->stored.IsEmpty()) {
@@ -431,7 +435,7 @@ void KeepScrollbackBounds(const HWND outputs[], int count)
             uint32_t leaving = total - target > limits.block ? (uint32_t)(total - target) : limits.block;
             if (leaving > before)
                 leaving = before;
-            ShrinkToNewest(outputs[i], before - leaving, 0);
+            current[i] = ShrinkToNewest(current[i], before - leaving, 0);
             removed = before - scrollback->shownLines;
         }
         kept[i] -= removed;

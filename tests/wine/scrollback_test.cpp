@@ -219,6 +219,37 @@ TEST_F(ScrollbackTest, WindowTrimsTheLargestConversationAndKeepsTheReadersPlace)
     EXPECT_EQ(Lines(1, 1000), window.OutputText(Client().m_szServer));
 }
 
+// One check both rebuilds a conversation past its own bound and finds the
+// window past its bound with that conversation the largest: the window's
+// trim goes on with the rebuilt control, not the one it replaced.
+TEST_F(ScrollbackTest, WindowTrimsAConversationRebuiltInTheSameCheck)
+{
+    char peer[16];
+    for (int n = 1; n <= 10; ++n) {
+        snprintf(peer, sizeof peer, "peer%d", n);
+        Client().OpenTab(peer);
+        PrintLines(peer, 1, 1900);
+    }
+    Client().OpenTab("busy");
+    {
+        COutputBatch batch(window.Dialog());
+        for (int n = 1; n <= 2500; ++n)
+            Client().PrintLine(Output("busy"), "\r\n%s<user%d> \x02" "bold%d.\x02 \x03" "4red%d.\x03 plain%d.",
+                               COLOUR_CHAT, n, n, n, n);
+    }
+    PumpPending();
+
+    ASSERT_TRUE(IsWindow(window.Dialog()));
+    int first = 0;
+    EXPECT_TRUE(HoldsExactly(window.OutputText("busy"), &first, 2500));
+    EXPECT_EQ(2301, first);
+    // The window took its oldest stored lines; what is left is an unbroken
+    // run up to the newest line.
+    ScrollToTop("busy");
+    EXPECT_TRUE(HoldsExactly(window.OutputText("busy"), &first, 2500));
+    EXPECT_GT(first, 1);
+}
+
 // The reader holds the channel's control with the mouse: the scroll bar's
 // drag (or a selection) captures it and runs a message loop of its own.
 // Neither the stored lines the drag to the top asks for nor a trim rebuild
