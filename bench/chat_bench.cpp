@@ -31,6 +31,8 @@
 #include <string.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -90,94 +92,70 @@ BOOL CALLBACK FindMarker(HWND window, LPARAM context)
     return TRUE;
 }
 
-// The highest line number at the end of any output control: traffic lines
-// end with their number.
-BOOL CALLBACK FindLastNumber(HWND window, LPARAM context)
-{
-    long& highest = *(long*)context;
-    if (GetDlgCtrlID(window) != IDC_OUTPUT)
-        return TRUE;
-    const LONG end = TextEnd(window);
-    char tail[32] = "";
-    TEXTRANGEA range = { { end > 16 ? end - 16 : 0, end }, tail };
-    SendMessageA(window, EM_GETTEXTRANGE, 0, (LPARAM)&range);
-    const char* digits = tail + strlen(tail);
-    while (digits > tail && digits[-1] >= '0' && digits[-1] <= '9')
-        --digits;
-    const long number = atol(digits);
-    if (number > highest)
-        highest = number;
-    return TRUE;
-}
-
-// The committed memory at its peak over the first fifth of the traffic,
-// over the last fifth, and over all of it, sampled by a thread of its own
-// that never waits for the window: the window's thread tells how far the
-// lines have come as it goes (PublishShown), and the watch reads memory
-// whatever the window is doing. A peak over a stretch is taken rather than
-// one reading, because the channel's control holds between its shown lines
-// and a block more.
+// The committed memory at its peak over the first fifth of the run's time,
+// over the last fifth, and over all of it, sampled four times a second by a
+// thread of its own that never waits for the window (whose thread may be
+// streaming lines in for most of a second at a time). The fifths are of the
+// time from the first sample to the last, which the steady traffic makes
+// fifths of the lines. A peak over a stretch is taken rather than one
+// reading, because the channel's control holds between its shown lines and
+// a block more.
 class MemoryWatch {
 public:
-    explicit MemoryWatch(long lines) : m_firstFifth(lines / 5), m_lastFifth(lines - lines / 5) {}
-
     void Start() { m_worker = CreateThread(NULL, 0, &MemoryWatch::Run, this, 0, NULL); }
 
     void Stop()
     {
         InterlockedExchange(&m_stop, 1);
         WaitForSingleObject(m_worker, INFINITE);
-        Sample();
     }
 
-    // Called on the window's thread with the highest line number shown.
-    void PublishShown(long shown) { InterlockedExchange(&m_shown, shown); }
+    struct Peaks {
+        double firstFifth = 0;
+        double lastFifth = 0;
+        double all = 0;
+        int firstSamples = 0;
+        int lastSamples = 0;
+    };
 
-    double Peak() const { return m_peak; }
-    double FirstFifthPeak() const { return m_firstPeak; }
-    double LastFifthPeak() const { return m_lastPeak; }
-    long FirstFifthSamples() const { return m_firstSamples; }
-    long LastFifthSamples() const { return m_lastSamples; }
+    Peaks ReadPeaks() const
+    {
+        Peaks peaks;
+        if (m_samples.empty())
+            return peaks;
+        const DWORD span = m_samples.back().first - m_samples.front().first;
+        for (const auto& sample : m_samples) {
+            const DWORD at = sample.first - m_samples.front().first;
+            if (sample.second > peaks.all)
+                peaks.all = sample.second;
+            if (at <= span / 5) {
+                ++peaks.firstSamples;
+                if (sample.second > peaks.firstFifth)
+                    peaks.firstFifth = sample.second;
+            }
+            if (at >= span - span / 5) {
+                ++peaks.lastSamples;
+                if (sample.second > peaks.lastFifth)
+                    peaks.lastFifth = sample.second;
+            }
+        }
+        return peaks;
+    }
 
 private:
     static DWORD WINAPI Run(LPVOID self)
     {
         MemoryWatch& watch = *(MemoryWatch*)self;
-        while (!watch.m_stop) {
-            watch.Sample();
+        do {
+            watch.m_samples.push_back(std::make_pair(GetTickCount(), CommittedPrivateMegabytes()));
             Sleep(250);
-        }
+        } while (!watch.m_stop);
         return 0;
     }
 
-    void Sample()
-    {
-        const double now = CommittedPrivateMegabytes();
-        const long shown = m_shown;
-        if (now > m_peak)
-            m_peak = now;
-        if (shown <= m_firstFifth) {
-            ++m_firstSamples;
-            if (now > m_firstPeak)
-                m_firstPeak = now;
-        }
-        if (shown >= m_lastFifth) {
-            ++m_lastSamples;
-            if (now > m_lastPeak)
-                m_lastPeak = now;
-        }
-    }
-
-    long m_firstFifth;
-    long m_lastFifth;
     HANDLE m_worker = NULL;
     volatile LONG m_stop = 0;
-    volatile LONG m_shown = 0;
-    double m_peak = 0;
-    double m_firstPeak = 0;
-    double m_lastPeak = 0;
-    long m_firstSamples = 0;
-    long m_lastSamples = 0;
+    std::vector<std::pair<DWORD, double>> m_samples;  // tick, megabytes
 };
 
 // The arguments after PORT_FILE: a number of lines, and --profile.
@@ -229,7 +207,7 @@ int main(int argc, char** argv)
     if (options.profile)
         sampler.Start();
 
-    MemoryWatch memory(options.lines);
+    MemoryWatch memory;
     if (what == "memory")
         memory.Start();
     // The handshake is timed to the line that says it is over, the
@@ -239,22 +217,13 @@ int main(int argc, char** argv)
                                                   : "burst-end",
                             what == "handshake", NULL };
     const DWORD start = GetTickCount();
-    DWORD published = start;
     while (!search.found && GetTickCount() - start < kLimitMs) {
         MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
         PumpPending();
         EnumChildWindows(dialog, &FindMarker, (LPARAM)&search);
-        if (what == "memory" && GetTickCount() - published >= 100) {
-            long shown = 0;
-            EnumChildWindows(dialog, &FindLastNumber, (LPARAM)&shown);
-            memory.PublishShown(search.found ? options.lines : shown);
-            published = GetTickCount();
-        }
     }
-    if (what == "memory") {
-        memory.PublishShown(options.lines);
+    if (what == "memory")
         memory.Stop();
-    }
     const double done = WallClockSeconds();
     if (options.profile)
         sampler.Stop();
@@ -267,14 +236,15 @@ int main(int argc, char** argv)
         printf("users %d\n", (int)SendDlgItemMessageA(dialog, IDC_USER_LIST, LB_GETCOUNT, 0, 0));
     if (what == "memory") {
         const double after = CommittedPrivateMegabytes();
-        printf("memory %.1f MB before; peak %.1f MB over the first fifth of %ld lines (%ld samples), %.1f MB over "
-               "the last fifth (%ld samples), %.1f MB over all; %.1f MB at the end\n",
-               memoryBefore, memory.FirstFifthPeak(), options.lines, memory.FirstFifthSamples(),
-               memory.LastFifthPeak(), memory.LastFifthSamples(), memory.Peak(), after);
+        const MemoryWatch::Peaks peaks = memory.ReadPeaks();
+        printf("memory %.1f MB before; peak %.1f MB over the first fifth of %ld lines (%d samples), %.1f MB over "
+               "the last fifth (%d samples), %.1f MB over all; %.1f MB at the end\n",
+               memoryBefore, peaks.firstFifth, options.lines, peaks.firstSamples, peaks.lastFifth,
+               peaks.lastSamples, peaks.all, after);
         // A fifth without a sample has no peak: the figure would read as a success.
-        if (memory.FirstFifthSamples() == 0 || memory.LastFifthSamples() == 0) {
-            fprintf(stderr, "chat_bench: no memory sample over the %s fifth of the lines\n",
-                    memory.FirstFifthSamples() == 0 ? "first" : "last");
+        if (peaks.firstSamples < 2 || peaks.lastSamples < 2) {
+            fprintf(stderr, "chat_bench: fewer than two memory samples over the %s fifth of the run\n",
+                    peaks.firstSamples < 2 ? "first" : "last");
             fflush(stdout);
             ExitProcess(1);
         }
