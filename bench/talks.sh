@@ -10,4 +10,4 @@ build_windows
 python3 "$root/bench/make_traffic.py" talks "$lines" "$work/talks.txt"
 run_module memory "$work/talks.txt" "$lines"
 grep '^memory' <<<"$module_output"
-echo "shown in $seconds s"
+echo "shown in $seconds s, $(lines_per_second "$lines" "$seconds") lines/s"

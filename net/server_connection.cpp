@@ -63,8 +63,8 @@ CServerConnection::CServerConnection(HWND window, IConnectionEvents& events, con
                                      size_t capacity)
     : m_hWindow(window), m_events(events), m_pWatch(NULL), m_socket(0), m_pLookup(NULL), m_pTls(NULL),
       m_pCheck(NULL), m_pQueue(NULL), m_pLine(line), m_lineCapacity(capacity), m_lineLen(0), m_arrivedLen(0),
-      m_arrived(), m_readStopped(false), m_closedInHandshake(false), m_lastReadEnd(0), m_lastHeardAt(0), m_pinged(false),
-      m_welcomed(false), m_refusedServicesLogin(false), m_refusedJoin(false), m_caps(),
+      m_arrived(), m_readStopped(false), m_closedInHandshake(false), m_lastReadEnd(0), m_lastHeardAt(0),
+      m_pinged(false), m_welcomed(false), m_refusedServicesLogin(false), m_refusedJoin(false), m_caps(),
       m_linesWaited(false), m_answersFullAt(0), m_szHost()
 {
     CopyText(m_szHost, sizeof m_szHost, host);
