@@ -6,6 +6,7 @@
 #include "client/control_ids.h"
 #include "client/input_keys.h"
 #include "output/message_sound.h"
+#include "output/output_batch.h"
 #include "protocol/received_line.h"
 #include "protocol/tokens.h"
 
@@ -208,7 +209,11 @@ int CClientWindow::MessageSoundRequests() const { return ::MessageSoundRequests(
 
 void CClientWindow::PlayMessageSound()
 {
-    if (m_client.m_soundOn == 1)
+    if (m_client.m_soundOn != 1)
+        return;
+    if (COutputBatch* batch = COutputBatch::OpenFor(m_client.m_hDialog))
+        batch->AskForSound();
+    else
         ::PlayMessageSound();
 }
 

@@ -1,9 +1,15 @@
 // The sound played when the user is addressed.
 #pragma once
 
-// Starts "IRCSkin/Message.wav" asynchronously, unless it started less than
-// a second ago.
+// Counts a request and starts "IRCSkin/Message.wav" asynchronously.
 void PlayMessageSound();
+
+// The two halves of PlayMessageSound: a batch of output lines counts each
+// request and starts the sound once for all of them (under Wine every start
+// gives the player a thread of its own, and a flood of private lines would
+// start hundreds a second where the ear hears one).
+void CountMessageSoundRequest();
+void StartMessageSound();
 
 // Stops the sound and waits until its player thread has ended, if the sound
 // was started since the last stop.

@@ -34,11 +34,11 @@ bool AddressSpaceRunningOut()
 
 class COutputBatch::ControlRuns final : public RichTextRuns {
 public:
-    explicit ControlRuns(HWND control) : m_hControl(control) {}
+    ControlRuns(COutputBatch& batch, HWND control) : m_batch(batch), m_hControl(control) {}
 
     HWND Control() const { return m_hControl; }
 
-    void PlayMessageSound() override { ::PlayMessageSound(); }
+    void PlayMessageSound() override { m_batch.AskForSound(); }
 
     // Appends the collected text at the end of the control and keeps it
     // scrolled to the bottom, drawn once when both are done. A control
@@ -60,10 +60,11 @@ public:
     }
 
 private:
+    COutputBatch& m_batch;
     HWND m_hControl;
 };
 
-COutputBatch::COutputBatch(HWND dialog) : m_hDialog(dialog), m_pOuter(t_pInnermost)
+COutputBatch::COutputBatch(HWND dialog) : m_hDialog(dialog), m_pOuter(t_pInnermost), m_soundWanted(false)
 {
     if (COutputBatch* open = OpenFor(dialog))
         open->WriteAll();
@@ -93,13 +94,22 @@ RichTextRuns& COutputBatch::RunsFor(HWND control)
             return *runs;
         }
     }
-    m_controls.emplace_back(new ControlRuns(control));
+    m_controls.emplace_back(new ControlRuns(*this, control));
     return *m_controls.back();
+}
+
+void COutputBatch::AskForSound()
+{
+    CountMessageSoundRequest();
+    m_soundWanted = true;
 }
 
 void COutputBatch::WriteAll()
 {
     for (const std::unique_ptr<ControlRuns>& runs : m_controls)
         runs->WriteToControl();
+    if (m_soundWanted)
+        StartMessageSound();
+    m_soundWanted = false;
     RequestScrollbackCheck(m_hDialog);
 }

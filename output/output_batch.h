@@ -1,6 +1,6 @@
 // Lines printed while a batch is open wait in it, one rich-text stream per
 // output control, and reach each control in one insertion when the batch
-// closes. The socket reader holds a batch open across everything it reads in
+// closes; the message sound they ask for starts once. The socket reader holds a batch open across everything it reads in
 // one go; PrintLine outside a batch opens one for its single line.
 #pragma once
 
@@ -30,6 +30,10 @@ public:
     // Where the lines for `control` are collected.
     RichTextRuns& RunsFor(HWND control);
 
+    // Counts a request for the message sound; the sound starts once, when
+    // the batch is written out, however many lines asked for it.
+    void AskForSound();
+
 private:
     class ControlRuns;
 
@@ -38,4 +42,5 @@ private:
     HWND m_hDialog;
     COutputBatch* m_pOuter;  // the batch open before this one, on this thread
     std::vector<std::unique_ptr<ControlRuns>> m_controls;
+    bool m_soundWanted;
 };
